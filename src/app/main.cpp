@@ -1,0 +1,153 @@
+// The program's start: command line, seams, and the start-up sequence `Main`.
+#include "app/UnixSignals.h"
+#include "app/frmComm.h"
+#include "app/frmWarning.h"
+#include "model/SettingsStore.h"
+#include "platform/QtDialogs.h"
+#include "platform/Sounds.h"
+#include "platform/SystemClock.h"
+#include "ui/auxiliary/frmSplash.h"
+#include "ui/main/frmMain.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+const char* const kLinkHelp =
+    "COM#, UDP# or a serial device path. COM# is serial port # (COM1 is /dev/ttyS0); UDP# broadcasts to\n"
+    "UDP port # on 255.255.255.255; a path such as /dev/ttyUSB0 names the serial device itself.\n"
+    "Without an argument the program uses COM1.";
+
+// --help and --version, given alone, are answered without starting the windows.
+bool answerInformationRequest(int argc, char** argv, int& exitCode)
+{
+    if (argc != 2)
+        return false;
+    const QString arg = QString::fromLocal8Bit(argv[1]);
+    if (arg != QStringLiteral("--help") && arg != QStringLiteral("-h") && arg != QStringLiteral("--version") &&
+        arg != QStringLiteral("-v"))
+        return false;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quillmarch"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARCH_VERSION_TEXT));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Quillmarch drives a network of display clocks: every 333 ms it sends the next clock its time and text."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("link"), QString::fromLatin1(kLinkHelp), QStringLiteral("[link]"));
+    parser.process(app); // prints and exits
+    exitCode = 0;
+    return true;
+}
+
+// Keeps processing window events until `seconds` have passed on `clock`, or the program is asked to end.
+void waitUntil(const SystemClock& clock, double endSeconds, const bool& quitting)
+{
+    while (!quitting) {
+        const double left = endSeconds - clock.elapsedSeconds();
+        if (left <= 0)
+            return;
+        QEventLoop loop;
+        QTimer::singleShot(int(left * 1000) + 1, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+int Main(QApplication& app, const QString& argumentText)
+{
+    RealSystemClock clock;
+    QtDialogs dialogs;
+    FunctionSounds sounds([] { QApplication::beep(); });
+    SettingsStore settings;
+    settings.setWriteFailureHandler([&dialogs](const QString& text) {
+        dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok);
+    });
+
+    // SIGTERM and SIGINT: before the main window is up, end at once; afterwards, close it like its close box.
+    bool quitting = false;
+    std::unique_ptr<frmMain> mainWindow;
+    bool mainShown = false;
+    UnixSignals signalWatcher;
+    QObject::connect(&signalWatcher, &UnixSignals::terminationRequested, &app, [&] {
+        if (mainShown && mainWindow) {
+            mainWindow->close();
+        } else {
+            quitting = true;
+            QCoreApplication::exit(0);
+        }
+    });
+
+    // 1, 2: the splash, on screen for at least a second.
+    auto splash = std::make_unique<frmSplash>();
+    splash->show();
+    splash->repaint();
+    QCoreApplication::processEvents();
+    const double splashEnd = clock.elapsedSeconds() + 1.0;
+
+    // 3: the group tables come here.
+
+    // 4: the main window, loaded but not shown.
+    mainWindow = std::make_unique<frmMain>(settings);
+    mainWindow->Form_Load();
+
+    // 5
+    waitUntil(clock, splashEnd, quitting);
+    if (quitting)
+        return 0;
+
+    // 6: Cancel in the warning ends the program here, before anything is sent or saved.
+    if (ShouldShowTimeWarning(settings.GetSetting(QStringLiteral("TimeWarn"), QStringLiteral("True")))) {
+        frmWarning warning(settings, sounds);
+        if (warning.exec() != QDialog::Accepted || quitting)
+            return 0;
+    }
+
+    // 7, 8
+    splash.reset();
+    mainWindow->show();
+    mainShown = true;
+
+    // 9: the link object; its failures show over the main window.
+    frmComm comm(*mainWindow, dialogs);
+    bool unloaded = false;
+    QObject::connect(mainWindow.get(), &frmMain::unloaded, &app, [&] {
+        unloaded = true;
+        comm.close();
+        QCoreApplication::quit();
+    });
+    comm.Form_Load(argumentText);
+    if (unloaded) // closed while a link failure was on screen
+        return 0;
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int exitCode = 0;
+    if (answerInformationRequest(argc, argv, exitCode))
+        return exitCode;
+
+    // Linux hands the arguments over split; the link is named by all of them joined, as typed.
+    // Taken before QApplication, which would remove options such as -style from the list.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QString argumentText = arguments.join(QLatin1Char(' '));
+
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Quillmarch"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillmarch"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARCH_VERSION_TEXT));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillmarch"));
+    return Main(app, argumentText);
+}

@@ -1,0 +1,102 @@
+// The real program: started on a pseudo-terminal, ended by SIGTERM as if its window were closed.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+class tst_Startup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void informationRequests_data();
+    void informationRequests();
+    void opensThePtyAndEndsCleanlyOnSigterm();
+
+private:
+    QProcessEnvironment environment(const QTemporaryDir& home) const;
+    QString m_binary = qEnvironmentVariable("QUILLMARCH_BINARY");
+};
+
+QProcessEnvironment tst_Startup::environment(const QTemporaryDir& home) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    return env;
+}
+
+void tst_Startup::informationRequests_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("--version") << "--version" << "quillmarch 2.8.0\n";
+    QTest::newRow("--help names the link argument") << "--help" << "COM#, UDP# or a serial device path";
+}
+
+void tst_Startup::informationRequests()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, expected);
+    QTemporaryDir home;
+    QProcess program;
+    program.setProcessEnvironment(environment(home));
+    program.start(m_binary, {argument});
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+    QVERIFY2(argument == QLatin1String("--version") ? out == expected : out.contains(expected), qPrintable(out));
+}
+
+void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
+{
+    QVERIFY2(!m_binary.isEmpty(), "QUILLMARCH_BINARY names the program under test");
+    QTemporaryDir home;
+    QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("config/Quillmarch"))));
+    const QString ini = home.filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini"));
+    QFile seed(ini);
+    QVERIFY(seed.open(QIODevice::WriteOnly));
+    seed.write("[Settings]\nTimeWarn=False\n");
+    seed.close();
+
+    int master = -1, slave = -1;
+    char name[256] = {};
+    QCOMPARE(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    const auto closePty = qScopeGuard([&] {
+        ::close(slave);
+        ::close(master);
+    });
+
+    QProcess program;
+    program.setProcessEnvironment(environment(home));
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(m_binary, {QString::fromLocal8Bit(name)});
+    QVERIFY(program.waitForStarted());
+
+    // The program has opened the line when the terminal's speed turns to 9600 baud.
+    termios tio{};
+    QTRY_VERIFY_WITH_TIMEOUT(tcgetattr(master, &tio) == 0 && cfgetospeed(&tio) == B9600, 20000);
+    QCOMPARE(program.state(), QProcess::Running);
+
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+
+    QFile settings(ini);
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    const QByteArray text = settings.readAll();
+    QVERIFY2(text.contains("MainLeft=") && text.contains("MainTop="), text.constData());
+    QVERIFY2(text.contains("TimeWarn=False"), text.constData());
+}
+
+QTEST_GUILESS_MAIN(tst_Startup)
+#include "tst_startup.moc"

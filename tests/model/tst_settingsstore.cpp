@@ -1,0 +1,95 @@
+// The settings store keeps any text exactly, across runs, and reports a failing disk once.
+#include "model/SettingsStore.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_SettingsStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTripInLaterRun_data();
+    void roundTripInLaterRun();
+    void absentKeyGivesDefault();
+    void defaultPathFollowsXdgConfigHome();
+    void failingWriteIsReportedOnce();
+};
+
+void tst_SettingsStore::roundTripInLaterRun_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("empty text") << QString();
+    QTest::newRow("stored group with TABs") << QStringLiteral("1-5,7\t3\t0\tLOBBY\t0");
+    QTest::newRow("commas and quotes") << QStringLiteral("a,b, \"c\",'d'");
+    QTest::newRow("backslashes") << QStringLiteral("C:\\path\\\\x\\t");
+    QTest::newRow("leading and trailing blanks") << QStringLiteral("  padded  ");
+    QTest::newRow("INI syntax characters") << QStringLiteral("[Settings]\nkey=value;comment #x");
+    QTest::newRow("looks like a variant") << QStringLiteral("@Variant(\\0\\0\\0\\x7f)");
+    QTest::newRow("non-ASCII letters") << QStringLiteral("Zürich € Škoda 東京");
+    QTest::newRow("CR and LF") << QStringLiteral("line1\rline2\r\nline3");
+    QTest::newRow("boolean text") << QStringLiteral("True");
+}
+
+void tst_SettingsStore::roundTripInLaterRun()
+{
+    QFETCH(QString, value);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Quillmarch/Quillmarch.ini"));
+    {
+        SettingsStore first(path);
+        first.SaveSetting(QStringLiteral("Group-A"), value);
+        first.SaveSetting(QStringLiteral("Other"), QStringLiteral("x"));
+    }
+    SettingsStore later(path);
+    const QString read = later.GetSetting(QStringLiteral("Group-A"), QStringLiteral("<absent>"));
+    QCOMPARE(read, value);
+}
+
+void tst_SettingsStore::absentKeyGivesDefault()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Quillmarch.ini"));
+    SettingsStore(path).SaveSetting(QStringLiteral("MainLeft"), QStringLiteral("120"));
+    SettingsStore store(path);
+    QCOMPARE(store.GetSetting(QStringLiteral("MainTop"), QStringLiteral("-401")), QStringLiteral("-401"));
+    QCOMPARE(store.GetSetting(QStringLiteral("MainLeft"), QStringLiteral("-401")), QStringLiteral("120"));
+    // Keys live in the "Settings" section; the same key elsewhere is not ours.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith("[Settings]"));
+}
+
+void tst_SettingsStore::defaultPathFollowsXdgConfigHome()
+{
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    QCOMPARE(SettingsStore::DefaultFilePath(), dir.path() + QStringLiteral("/Quillmarch/Quillmarch.ini"));
+}
+
+void tst_SettingsStore::failingWriteIsReportedOnce()
+{
+    // A file where the folder should be: creating the folder fails even for root.
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("Quillmarch")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    SettingsStore store(dir.filePath(QStringLiteral("Quillmarch/Quillmarch.ini")));
+    QStringList reports;
+    store.setWriteFailureHandler([&](const QString& text) { reports << text; });
+    store.SaveSetting(QStringLiteral("MainLeft"), QStringLiteral("1"));
+    store.SaveSetting(QStringLiteral("MainTop"), QStringLiteral("2"));
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(store.writeFailed());
+    QVERIFY2(reports[0].startsWith(QStringLiteral("Settings are not being saved.\rThe file ") +
+                                   dir.filePath(QStringLiteral("Quillmarch/Quillmarch.ini")) +
+                                   QStringLiteral(" cannot be written: ")),
+             qPrintable(reports[0]));
+    QVERIFY2(reports[0].contains(QStringLiteral("cannot be created")), qPrintable(reports[0]));
+    // What was saved still reads back in this run.
+    QCOMPARE(store.GetSetting(QStringLiteral("MainTop"), QString()), QStringLiteral("2"));
+}
+
+QTEST_GUILESS_MAIN(tst_SettingsStore)
+#include "tst_settingsstore.moc"

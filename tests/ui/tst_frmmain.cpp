@@ -1,0 +1,172 @@
+// The main window frame: size, status bar, where it opens, and what closing it keeps.
+#include "model/SettingsStore.h"
+#include "ui/Twips.h"
+#include "ui/main/MainPlacement.h"
+#include "ui/main/frmMain.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_frmMain : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void placement_data();
+    void placement();
+    void storedCoordinateText_data();
+    void storedCoordinateText();
+    void frame();
+    void closingStoresPositionAndNextStartOpensThere();
+    void unchangedPositionIsNotRewritten();
+    void minimisedKeepsStoredPosition();
+    void closingClosesOtherWindows();
+};
+
+void tst_frmMain::placement_data()
+{
+    QTest::addColumn<float>("left");
+    QTest::addColumn<float>("top");
+    QTest::addColumn<double>("screenW");
+    QTest::addColumn<QPointF>("expected");
+    // Window 7815 x 3240 twips; screen height 10800.
+    QTest::newRow("nothing stored: centred") << -401.f << -401.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("inside: kept") << 1500.f << 900.f << 15360.0 << QPointF(1500, 900);
+    QTest::newRow("400 off the left edge: kept") << -400.f << 0.f << 15360.0 << QPointF(-400, 0);
+    QTest::newRow("just over 400 off the left: centred") << -400.5f << 0.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("right edge limit: kept") << 14960.f << 0.f << 15360.0 << QPointF(14960, 0);
+    QTest::newRow("past the right limit: centred") << 14961.f << 0.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("past the bottom limit: centred") << 0.f << 10401.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("above the top: centred") << 0.f << -401.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("odd difference truncates") << -401.f << 0.f << 15360.0 + 1 << QPointF(3773, 3780);
+    QTest::newRow("fraction rounds before halving") << -401.f << 0.f << 15360.0 + 2.5 << QPointF(3774, 3780);
+    QTest::newRow("screen smaller than the window") << -401.f << 0.f << 7000.0 << QPointF(-407, 3780);
+}
+
+void tst_frmMain::placement()
+{
+    QFETCH(float, left);
+    QFETCH(float, top);
+    QFETCH(double, screenW);
+    QFETCH(QPointF, expected);
+    QCOMPARE(PlaceMainWindow(left, top, screenW, 10800, 7815, 3240), expected);
+}
+
+void tst_frmMain::storedCoordinateText_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<float>("read");
+    QTest::newRow("whole") << "1440" << 1440.f;
+    QTest::newRow("fraction") << "1234.5" << 1234.5f;
+    QTest::newRow("negative") << "-401" << -401.f;
+    QTest::newRow("not a number falls back") << "left" << -401.f;
+    QTest::newRow("empty falls back") << "" << -401.f;
+    QTest::newRow("infinite falls back") << "inf" << -401.f;
+}
+
+void tst_frmMain::storedCoordinateText()
+{
+    QFETCH(QString, stored);
+    QFETCH(float, read);
+    QCOMPARE(ReadStoredCoordinate(stored, -401), read);
+    QCOMPARE(StoredCoordinateText(1440), QStringLiteral("1440"));
+    QCOMPARE(StoredCoordinateText(-15), QStringLiteral("-15"));
+}
+
+void tst_frmMain::frame()
+{
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
+    frmMain window(settings);
+    window.Form_Load();
+    const double dpi = LogicalDpi(&window);
+    QCOMPARE(window.windowTitle(), QStringLiteral(" Quillmarch from Orvale Instruments"));
+    QCOMPARE(window.size(), QSize(TwipsToPixels(7815, dpi), TwipsToPixels(3240, dpi)));
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(window.sbStatusBar->geometry(), TwipsRect(0, 2925, 7815, 315, dpi));
+    window.setPanelText(2, QStringLiteral("Using COM1"));
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Panel2"))->text(), QStringLiteral("Using COM1"));
+    QCOMPARE(window.panelText(2), QStringLiteral("Using COM1"));
+    QCOMPARE(window.sbStatusBar->findChildren<QLabel*>().size(), 4);
+    // No settings at all: centred on the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QVERIFY(qAbs(window.x() + window.width() / 2 - screen.width() / 2) <= 1);
+}
+
+void tst_frmMain::closingStoresPositionAndNextStartOpensThere()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("q.ini"));
+    {
+        SettingsStore settings(path);
+        frmMain window(settings);
+        window.Form_Load();
+        window.show();
+        window.move(40, 30);
+        QSignalSpy unloaded(&window, &frmMain::unloaded);
+        window.close();
+        QCOMPARE(unloaded.size(), 1);
+    }
+    SettingsStore later(path);
+    const double dpi = LogicalDpi();
+    QCOMPARE(later.GetSetting(QStringLiteral("MainLeft"), {}), StoredCoordinateText(float(std::round(40 * 1440 / dpi))));
+    QCOMPARE(later.GetSetting(QStringLiteral("MainTop"), {}), StoredCoordinateText(float(std::round(30 * 1440 / dpi))));
+    frmMain next(later);
+    next.Form_Load();
+    QCOMPARE(next.pos(), QPoint(40, 30));
+}
+
+void tst_frmMain::unchangedPositionIsNotRewritten()
+{
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
+    const double dpi = LogicalDpi();
+    // The same number in another spelling: equal as a number, so the text must stay as it is.
+    settings.SaveSetting(QStringLiteral("MainLeft"), QString::number(std::round(60 * 1440 / dpi)) + ".0");
+    settings.SaveSetting(QStringLiteral("MainTop"), QString::number(std::round(45 * 1440 / dpi)) + ".0");
+    frmMain window(settings);
+    window.Form_Load();
+    QCOMPARE(window.pos(), QPoint(60, 45));
+    window.SaveWindowSettings();
+    QVERIFY(settings.GetSetting(QStringLiteral("MainLeft"), {}).endsWith(QStringLiteral(".0")));
+    QVERIFY(settings.GetSetting(QStringLiteral("MainTop"), {}).endsWith(QStringLiteral(".0")));
+}
+
+void tst_frmMain::minimisedKeepsStoredPosition()
+{
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
+    settings.SaveSetting(QStringLiteral("MainLeft"), QStringLiteral("1500"));
+    settings.SaveSetting(QStringLiteral("MainTop"), QStringLiteral("900"));
+    frmMain window(settings);
+    window.Form_Load();
+    window.show();
+    window.move(7, 7);
+    window.showMinimized();
+    QVERIFY(window.isMinimized());
+    window.close();
+    QCOMPARE(settings.GetSetting(QStringLiteral("MainLeft"), {}), QStringLiteral("1500"));
+    QCOMPARE(settings.GetSetting(QStringLiteral("MainTop"), {}), QStringLiteral("900"));
+}
+
+void tst_frmMain::closingClosesOtherWindows()
+{
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
+    frmMain window(settings);
+    window.Form_Load();
+    window.show();
+    QWidget other;
+    other.show();
+    QWidget owned(&window, Qt::Window);
+    owned.show();
+    window.close();
+    QVERIFY(!other.isVisible());
+    QVERIFY(!owned.isVisible());
+}
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmmain.moc"
