@@ -1,6 +1,7 @@
 #include "app/frmComm.h"
 
 #include "app/StatusPanels.h"
+#include "model/GroupTable.h"
 #include "platform/Dialogs.h"
 
 namespace {
@@ -9,8 +10,8 @@ constexpr char kPacketStart = 0x29;
 constexpr int kTickMs = 333;
 } // namespace
 
-frmComm::frmComm(StatusPanels& panels, Dialogs& dialogs, LinkFactory makeLink, QObject* parent)
-    : QObject(parent), m_panels(panels), m_dialogs(dialogs), m_makeLink(std::move(makeLink))
+frmComm::frmComm(GroupTables& tables, StatusPanels& panels, Dialogs& dialogs, LinkFactory makeLink, QObject* parent)
+    : QObject(parent), m_tables(tables), m_panels(panels), m_dialogs(dialogs), m_makeLink(std::move(makeLink))
 {
     // A coarse timer fires early and loses seconds over a day; the clocks need the steady beat.
     Timer1.setTimerType(Qt::PreciseTimer);
@@ -53,6 +54,7 @@ void frmComm::Form_Load(const QString& argumentText)
         }
     }
     Timer1.start();
+    m_tables.RefreshRunning = true;
 }
 
 void frmComm::fail(const QString& text)
@@ -65,6 +67,7 @@ void frmComm::fail(const QString& text)
 void frmComm::close()
 {
     Timer1.stop();
+    m_tables.RefreshRunning = false;
     if (m_link) {
         m_link->close();
         m_link.reset();
@@ -73,5 +76,6 @@ void frmComm::close()
 
 void frmComm::Timer1_Timer()
 {
+    TakeOverPendingGroup(m_tables);
     emit ticked();
 }

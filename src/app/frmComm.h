@@ -8,6 +8,7 @@
 #include <QTimer>
 
 class Dialogs;
+struct GroupTables;
 class StatusPanels;
 
 class frmComm : public QObject
@@ -15,7 +16,8 @@ class frmComm : public QObject
     Q_OBJECT
 
 public:
-    frmComm(StatusPanels& panels, Dialogs& dialogs, LinkFactory makeLink = MakeLink, QObject* parent = nullptr);
+    frmComm(GroupTables& tables, StatusPanels& panels, Dialogs& dialogs, LinkFactory makeLink = MakeLink,
+            QObject* parent = nullptr);
     ~frmComm() override;
 
     // Opens the link named by the command-line text and starts Timer1, whatever the outcome.
@@ -40,6 +42,7 @@ private slots:
 private:
     void fail(const QString& text);
 
+    GroupTables& m_tables;
     StatusPanels& m_panels;
     Dialogs& m_dialogs;
     LinkFactory m_makeLink;

@@ -2,6 +2,7 @@
 #include "app/UnixSignals.h"
 #include "app/frmComm.h"
 #include "app/frmWarning.h"
+#include "model/GroupTable.h"
 #include "model/SettingsStore.h"
 #include "platform/QtDialogs.h"
 #include "platform/Sounds.h"
@@ -91,7 +92,9 @@ int Main(QApplication& app, const QString& argumentText)
     QCoreApplication::processEvents();
     const double splashEnd = clock.elapsedSeconds() + 1.0;
 
-    // 3: the group tables come here.
+    // 3: both group tables, before any window reads them.
+    GroupTables tables;
+    LoadAllGroups(tables, settings);
 
     // 4: the main window, loaded but not shown.
     mainWindow = std::make_unique<frmMain>(settings);
@@ -115,7 +118,7 @@ int Main(QApplication& app, const QString& argumentText)
     mainShown = true;
 
     // 9: the link object; its failures show over the main window.
-    frmComm comm(*mainWindow, dialogs);
+    frmComm comm(tables, *mainWindow, dialogs);
     bool unloaded = false;
     QObject::connect(mainWindow.get(), &frmMain::unloaded, &app, [&] {
         unloaded = true;

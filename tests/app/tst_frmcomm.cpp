@@ -1,6 +1,7 @@
 // Opening the link: serial on a pseudo-terminal, UDP, and each failure with its message and panels.
 #include "app/StatusPanels.h"
 #include "app/frmComm.h"
+#include "model/GroupTable.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QSignalSpy>
@@ -54,9 +55,10 @@ void tst_frmComm::serialDevicePathOpensAt9600_8N1()
 {
     Pty pty;
     QVERIFY(!pty.slavePath.isEmpty());
+    GroupTables tables;
     Panels panels;
     ScriptedDialogs dialogs;
-    frmComm comm(panels, dialogs);
+    frmComm comm(tables, panels, dialogs);
     QSignalSpy ticks(&comm, &frmComm::ticked);
     comm.Form_Load(pty.slavePath);
 
@@ -84,9 +86,10 @@ void tst_frmComm::serialDevicePathOpensAt9600_8N1()
 
 void tst_frmComm::udpNeedsNothingOpened()
 {
+    GroupTables tables;
     Panels panels;
     ScriptedDialogs dialogs;
-    frmComm comm(panels, dialogs);
+    frmComm comm(tables, panels, dialogs);
     comm.Form_Load(QStringLiteral("udp5000"));
     QCOMPARE(dialogs.calls.size(), 0);
     QCOMPARE(comm.CommMode(), 2);
@@ -112,9 +115,10 @@ void tst_frmComm::failures()
 {
     QFETCH(QString, argument);
     QFETCH(QString, textStart);
+    GroupTables tables;
     Panels panels;
     ScriptedDialogs dialogs;
-    frmComm comm(panels, dialogs);
+    frmComm comm(tables, panels, dialogs);
     comm.Form_Load(argument);
 
     QCOMPARE(dialogs.calls.size(), 1);
@@ -134,12 +138,13 @@ void tst_frmComm::failures()
 void tst_frmComm::secondOwnerOfTheSameLineIsRefused()
 {
     Pty pty;
+    GroupTables tables;
     Panels panels;
     ScriptedDialogs dialogs;
-    frmComm first(panels, dialogs);
+    frmComm first(tables, panels, dialogs);
     first.Form_Load(pty.slavePath);
     QCOMPARE(first.CommMode(), 1);
-    frmComm second(panels, dialogs);
+    frmComm second(tables, panels, dialogs);
     second.Form_Load(pty.slavePath);
     QCOMPARE(second.CommMode(), 0);
     QCOMPARE(dialogs.calls.size(), 1);
@@ -147,7 +152,7 @@ void tst_frmComm::secondOwnerOfTheSameLineIsRefused()
              qPrintable(dialogs.calls[0].text));
     // Closing the first releases the line for the next owner.
     first.close();
-    frmComm third(panels, dialogs);
+    frmComm third(tables, panels, dialogs);
     third.Form_Load(pty.slavePath);
     QCOMPARE(third.CommMode(), 1);
 }

@@ -1,0 +1,109 @@
+// Handing a group over: ApplyGroup waits for the refresh cycle's tick, never loses one, never hangs.
+#include "app/StatusPanels.h"
+#include "app/frmComm.h"
+#include "model/GroupTable.h"
+#include "support/ScriptedDialogs.h"
+#include "ui/main/ApplyGroup.h"
+
+#include <QGuiApplication>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+struct Panels : StatusPanels
+{
+    QString texts[4];
+    void setPanelText(int panel, const QString& text) override { texts[panel - 1] = text; }
+    QString panelText(int panel) const override { return texts[panel - 1]; }
+};
+
+void edit(GroupTables& tables, int index, std::initializer_list<int> clocks, const QString& text)
+{
+    tables.EditGroups[size_t(index)].Clocks = {};
+    for (int n : clocks)
+        tables.EditGroups[size_t(index)].Clocks[size_t(n)] = true;
+    tables.EditGroups[size_t(index)].DisplayText = text;
+}
+} // namespace
+
+class tst_ApplyGroup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void returnsAfterTakeOver_data();
+    void returnsAfterTakeOver();
+    void overlappingAppliesBothArrive();
+    void stoppingTheCycleEndsTheWait();
+};
+
+void tst_ApplyGroup::returnsAfterTakeOver_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::newRow("sending to UDP") << "UDP5000";
+    QTest::newRow("sending disabled") << "LPT1";
+}
+
+void tst_ApplyGroup::returnsAfterTakeOver()
+{
+    QFETCH(QString, link);
+    GroupTables tables;
+    Panels panels;
+    ScriptedDialogs dialogs;
+    frmComm comm(tables, panels, dialogs);
+    comm.Form_Load(link);
+    edit(tables, 1, {40, 12, 100}, QStringLiteral("B"));
+    ApplyGroup(tables, 1);
+    QCOMPARE(tables.PendingGroup, qint16(-1));
+    QCOMPARE(tables.ActiveGroups[1].DisplayText, QStringLiteral("B"));
+    QCOMPARE(tables.ActiveGroups[1].FirstClock, qint16(12));
+    QCOMPARE(tables.ActiveGroups[1], tables.EditGroups[1]);
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void tst_ApplyGroup::overlappingAppliesBothArrive()
+{
+    GroupTables tables;
+    Panels panels;
+    ScriptedDialogs dialogs;
+    frmComm comm(tables, panels, dialogs);
+    comm.Form_Load(QStringLiteral("UDP5000"));
+    edit(tables, 0, {1}, QStringLiteral("A"));
+    edit(tables, 7, {2}, QStringLiteral("H"));
+    edit(tables, 0 + 2, {3}, QStringLiteral("C"));
+    int nestedApplies = 0;
+    // While A waits, the operator applies H, and H's wait lets C in as well: all three must arrive.
+    QTimer::singleShot(0, this, [&] {
+        ++nestedApplies;
+        QTimer::singleShot(0, this, [&] {
+            ++nestedApplies;
+            ApplyGroup(tables, 2);
+        });
+        ApplyGroup(tables, 7);
+    });
+    ApplyGroup(tables, 0);
+    QTRY_COMPARE(nestedApplies, 2);
+    QTRY_COMPARE(tables.ActiveGroups[2].DisplayText, QStringLiteral("C"));
+    QCOMPARE(tables.ActiveGroups[0].DisplayText, QStringLiteral("A"));
+    QCOMPARE(tables.ActiveGroups[7].DisplayText, QStringLiteral("H"));
+    QCOMPARE(tables.PendingGroup, qint16(-1));
+}
+
+void tst_ApplyGroup::stoppingTheCycleEndsTheWait()
+{
+    GroupTables tables;
+    Panels panels;
+    ScriptedDialogs dialogs;
+    frmComm comm(tables, panels, dialogs);
+    comm.Form_Load(QStringLiteral("UDP5000"));
+    comm.Timer1.setInterval(60 * 60 * 1000); // no tick will come during this test
+    comm.Timer1.start();
+    edit(tables, 4, {9}, QStringLiteral("E"));
+    QTimer::singleShot(50, this, [&] { comm.close(); });
+    ApplyGroup(tables, 4); // must return although nothing took the group over
+    QCOMPARE(tables.PendingGroup, qint16(4));
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+QTEST_MAIN(tst_ApplyGroup)
+#include "tst_applygroup.moc"
