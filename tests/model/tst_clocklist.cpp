@@ -41,8 +41,6 @@ class tst_ClockList : public QObject
 private slots:
     void parse_data();
     void parse();
-    void readNumberStopsBeforeOverflow_data();
-    void readNumberStopsBeforeOverflow();
     void format_data();
     void format();
     void anySpellingOfASetReadsBackToIt();
@@ -67,19 +65,13 @@ void tst_ClockList::parse_data()
     QTest::newRow("blanks around items, commas and dashes")
         << QStringLiteral(" 1 - 5 , 7 ") << QString() << QList<int>{1, 2, 3, 4, 5, 7};
     QTest::newRow("trailing comma") << QStringLiteral("1,2,") << QString() << QList<int>{1, 2};
-    QTest::newRow("trailing comma after a range") << QStringLiteral("4-6 ,  ") << QString() << span(4, 6);
-    QTest::newRow("lowest and highest clock") << QStringLiteral("127,0") << QString() << QList<int>{0, 127};
     QTest::newRow("range reaching 127") << QStringLiteral("120-127") << QString() << span(120, 127);
-    QTest::newRow("every clock") << QStringLiteral("0-127") << QString() << span(0, 127);
     QTest::newRow("single-clock range") << QStringLiteral("3-3") << QString() << QList<int>{3};
     QTest::newRow("leading zeros") << QStringLiteral("007") << QString() << QList<int>{7};
     QTest::newRow("leading zeros past five digits")
         << QStringLiteral("0000000127-00000127") << QString() << QList<int>{127};
     QTest::newRow("backward range names nothing") << QStringLiteral("9-3") << QString() << QList<int>{};
     QTest::newRow("backward range from beyond 127") << QStringLiteral("200-3") << QString() << QList<int>{};
-    QTest::newRow("backward range does not claim its ends")
-        << QStringLiteral("9-3,3,9") << QString() << QList<int>{3, 9};
-    QTest::newRow("items in any order") << QStringLiteral("100,2-3,0") << QString() << QList<int>{0, 2, 3, 100};
     QTest::newRow("blanks beyond 16-bit positions")
         << kLongBlanks + QStringLiteral("5") + kLongBlanks << QString() << QList<int>{5};
     QTest::newRow("zeros beyond 16-bit positions")
@@ -87,9 +79,7 @@ void tst_ClockList::parse_data()
 
     QTest::newRow("comma first") << QStringLiteral(",1") << badNumeric << QList<int>{};
     QTest::newRow("two commas") << QStringLiteral("1,,2") << badNumeric << QList<int>{};
-    QTest::newRow("two commas with a blank between") << QStringLiteral("1, ,2") << badNumeric << QList<int>{};
     QTest::newRow("dash first") << QStringLiteral("-5") << badNumeric << QList<int>{};
-    QTest::newRow("plus sign") << QStringLiteral("+5") << badNumeric << QList<int>{};
     QTest::newRow("TAB is not a blank") << QStringLiteral("\t1") << badNumeric << QList<int>{};
     QTest::newRow("other script's digit") << QStringLiteral("\u0661") << badNumeric << QList<int>{};
 
@@ -99,7 +89,6 @@ void tst_ClockList::parse_data()
     QTest::newRow("no-break space before comma") << QStringLiteral("1\u00a0,2") << missingDelimiter << QList<int>{};
     QTest::newRow("fullwidth digit after a number") << QStringLiteral("1\uff12") << missingDelimiter << QList<int>{};
     QTest::newRow("five digits above 32767") << QStringLiteral("32768") << missingDelimiter << QList<int>{};
-    QTest::newRow("five nines after a good item") << QStringLiteral("4, 99999") << missingDelimiter << QList<int>{};
     QTest::newRow("delimiter checked before range") << QStringLiteral("128x") << missingDelimiter << QList<int>{};
     QTest::newRow("error past 16-bit positions")
         << kLongBlanks + QStringLiteral("1 2") << missingDelimiter << QList<int>{};
@@ -121,7 +110,6 @@ void tst_ClockList::parse_data()
     QTest::newRow("128") << QStringLiteral("128") << outOfRange << QList<int>{};
     QTest::newRow("largest 16-bit value") << QStringLiteral("32767") << outOfRange << QList<int>{};
     QTest::newRow("range ending past 127") << QStringLiteral("3-200") << outOfRange << QList<int>{};
-    QTest::newRow("range ending at 128") << QStringLiteral("0-128") << outOfRange << QList<int>{};
 
     QTest::newRow("same number twice") << QStringLiteral("1,1") << twice + u'1' << QList<int>{};
     QTest::newRow("clock 0 twice") << QStringLiteral("0,00") << twice + u'0' << QList<int>{};
@@ -131,7 +119,6 @@ void tst_ClockList::parse_data()
     QTest::newRow("range over an earlier number")
         << QStringLiteral("127,120-127") << twice + QStringLiteral("127") << QList<int>{};
     QTest::newRow("first error wins") << QStringLiteral("1,1,x") << twice + u'1' << QList<int>{};
-    QTest::newRow("first error wins, syntax first") << QStringLiteral("x,1,1") << badNumeric << QList<int>{};
 }
 
 void tst_ClockList::parse()
@@ -147,34 +134,6 @@ void tst_ClockList::parse()
         QCOMPARE(clocksOf(flags), clocks);
 }
 
-void tst_ClockList::readNumberStopsBeforeOverflow_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<int>("end");
-
-    QTest::newRow("number to the end of the text") << QStringLiteral("7") << 1 << 7 << 2;
-    QTest::newRow("blanks before, comma after") << QStringLiteral("  12,") << 1 << 12 << 5;
-    QTest::newRow("from the middle") << QStringLiteral("1-45") << 3 << 45 << 5;
-    QTest::newRow("32767 read whole") << QStringLiteral("32767") << 1 << 32767 << 6;
-    QTest::newRow("32768 stops before the 8") << QStringLiteral("32768") << 1 << 3276 << 5;
-    QTest::newRow("five nines stop before the last") << QStringLiteral("99999") << 1 << 9999 << 5;
-    QTest::newRow("leading zeros do not count") << QStringLiteral("0000032767x") << 1 << 32767 << 11;
-}
-
-void tst_ClockList::readNumberStopsBeforeOverflow()
-{
-    QFETCH(QString, text);
-    QFETCH(int, start);
-    QFETCH(int, value);
-    QFETCH(int, end);
-
-    qsizetype pos = start;
-    QCOMPARE(int(ReadNumber(text, pos)), value);
-    QCOMPARE(pos, qsizetype(end));
-}
-
 void tst_ClockList::format_data()
 {
     QTest::addColumn<QList<int>>("clocks");
@@ -183,13 +142,9 @@ void tst_ClockList::format_data()
     QTest::newRow("no clock") << QList<int>{} << QString();
     QTest::newRow("mixed runs and lone numbers")
         << QList<int>{0, 1, 2, 5, 7, 8, 127} << QStringLiteral("0-2,5,7-8,127");
-    QTest::newRow("clock 0 alone") << QList<int>{0} << QStringLiteral("0");
     QTest::newRow("clock 127 alone") << QList<int>{127} << QStringLiteral("127");
     QTest::newRow("run of two at the top") << QList<int>{126, 127} << QStringLiteral("126-127");
     QTest::newRow("first and last") << QList<int>{0, 127} << QStringLiteral("0,127");
-    QTest::newRow("gap of one") << QList<int>{5, 7} << QStringLiteral("5,7");
-    QTest::newRow("every clock") << span(0, 127) << QStringLiteral("0-127");
-    QTest::newRow("every clock but one") << span(0, 63) + span(65, 127) << QStringLiteral("0-63,65-127");
 }
 
 void tst_ClockList::format()
