@@ -2,22 +2,29 @@
 
 #include <unistd.h>
 
-SerialLink::SerialLink(QString device, int portNumber) : m_device(std::move(device)), m_portNumber(portNumber) {}
-
-Link::OpenResult SerialLink::open()
+SerialLink::SerialLink(QString device, int portNumber) : m_device(std::move(device)), m_portNumber(portNumber)
 {
-    if (m_portNumber > kMaxSerialPortNumber)
-        return {OpenOutcome::NotAvailable, QStringLiteral("Invalid port number (the highest is %1)").arg(kMaxSerialPortNumber)};
     m_port.setPortName(m_device);
     m_port.setBaudRate(QSerialPort::Baud9600);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_reopenTimer.setInterval(kReopenIntervalMs);
+    connect(&m_reopenTimer, &QTimer::timeout, this, &SerialLink::tryReopen);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+}
+
+Link::OpenResult SerialLink::open()
+{
+    if (m_portNumber > kMaxSerialPortNumber)
+        return {OpenOutcome::NotAvailable,
+                QStringLiteral("Invalid port number (the highest is %1)").arg(kMaxSerialPortNumber)};
     if (m_port.open(QIODevice::WriteOnly))
         return {};
     const QSerialPort::SerialPortError error = m_port.error();
     QString description = m_port.errorString();
+    m_port.clearError();
     if (error == QSerialPort::DeviceNotFoundError)
         return {OpenOutcome::NotAvailable, description};
     // Serial devices belong to the dialout group; say how to get access rather than only that it failed.
@@ -27,9 +34,57 @@ Link::OpenResult SerialLink::open()
     return {OpenOutcome::CannotOpen, description};
 }
 
+bool SerialLink::write(const QByteArray& packet, QString& error)
+{
+    if (!m_port.isOpen()) {
+        error = m_fault;
+        return false;
+    }
+    if (m_port.bytesToWrite() >= kBacklogLimit) {
+        error = QStringLiteral("the serial line is not taking data (%1 bytes waiting)").arg(m_port.bytesToWrite());
+        return false;
+    }
+    if (m_port.write(packet) != packet.size()) {
+        error = m_port.errorString();
+        m_port.clearError();
+        return false;
+    }
+    return true;
+}
+
 void SerialLink::close()
 {
+    m_reopenTimer.stop();
     m_port.close();
+}
+
+void SerialLink::onError(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ResourceError || !m_port.isOpen())
+        return;
+    m_fault = m_port.errorString();
+    m_port.clearError();
+    m_port.close();
+    m_reopenTimer.start();
+}
+
+void SerialLink::tryReopen()
+{
+    if (m_port.open(QIODevice::WriteOnly)) {
+        m_reopenTimer.stop();
+        m_fault.clear();
+        return;
+    }
+    m_fault = m_port.errorString();
+    m_port.clearError();
+}
+
+bool UdpLink::write(const QByteArray& packet, QString& error)
+{
+    if (m_socket.writeDatagram(packet, QHostAddress::Broadcast, m_port) == packet.size())
+        return true;
+    error = m_socket.errorString();
+    return false;
 }
 
 std::unique_ptr<Link> MakeLink(const LinkChoice& choice)

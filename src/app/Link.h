@@ -3,7 +3,9 @@
 
 #include "app/LinkSelection.h"
 
+#include <QObject>
 #include <QSerialPort>
+#include <QTimer>
 #include <QUdpSocket>
 #include <functional>
 #include <memory>
@@ -20,20 +22,36 @@ public:
 
     virtual ~Link() = default;
     virtual OpenResult open() = 0;
+    // Hands one packet to the link; false, with the platform's reason, when it cannot.
+    virtual bool write(const QByteArray& packet, QString& error) = 0;
     virtual void close() = 0;
 };
 
-class SerialLink : public Link
+// A serial line that survives its adapter being pulled: on a resource error it closes the port (Qt would
+// otherwise report the error in a busy loop) and tries to open it again every two seconds.
+class SerialLink : public QObject, public Link
 {
+    Q_OBJECT
+
 public:
     SerialLink(QString device, int portNumber);
     OpenResult open() override;
+    bool write(const QByteArray& packet, QString& error) override;
     void close() override;
 
+    static constexpr int kReopenIntervalMs = 2000;
+    // Packets that a line does not drain are stale; past this many bytes waiting, no more are queued.
+    static constexpr qint64 kBacklogLimit = 500;
+
 private:
+    void onError(QSerialPort::SerialPortError error);
+    void tryReopen();
+
     QString m_device;
     int m_portNumber; // 0 when the device was named by its path
     QSerialPort m_port;
+    QTimer m_reopenTimer;
+    QString m_fault; // why the port is closed, while it is
 };
 
 class UdpLink : public Link
@@ -42,6 +60,7 @@ public:
     explicit UdpLink(quint16 port) : m_port(port) {}
     // Nothing is bound or sent here: a broadcast needs no local port, so this cannot fail.
     OpenResult open() override { return {}; }
+    bool write(const QByteArray& packet, QString& error) override;
     void close() override { m_socket.close(); }
 
 private:

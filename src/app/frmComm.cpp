@@ -1,17 +1,21 @@
 #include "app/frmComm.h"
 
+#include "app/ClockPacket.h"
 #include "app/StatusPanels.h"
 #include "model/GroupTable.h"
 #include "platform/Dialogs.h"
+#include "platform/SystemClock.h"
+
+#include <cstdio>
 
 namespace {
-constexpr int kPacketSize = 50;
-constexpr char kPacketStart = 0x29;
 constexpr int kTickMs = 333;
-} // namespace
+}
 
-frmComm::frmComm(GroupTables& tables, StatusPanels& panels, Dialogs& dialogs, LinkFactory makeLink, QObject* parent)
-    : QObject(parent), m_tables(tables), m_panels(panels), m_dialogs(dialogs), m_makeLink(std::move(makeLink))
+frmComm::frmComm(GroupTables& tables, StatusPanels& panels, Dialogs& dialogs, const SystemClock& clock,
+                 LinkFactory makeLink, QObject* parent)
+    : QObject(parent), m_tables(tables), m_panels(panels), m_dialogs(dialogs), m_clock(clock),
+      m_makeLink(std::move(makeLink)), m_cycle(tables)
 {
     // A coarse timer fires early and loses seconds over a day; the clocks need the steady beat.
     Timer1.setTimerType(Qt::PreciseTimer);
@@ -26,8 +30,8 @@ frmComm::~frmComm()
 
 void frmComm::Form_Load(const QString& argumentText)
 {
-    CurrentGroup = 25;
-    CurrentClock = 127;
+    m_cycle.CurrentGroup = 25;
+    m_cycle.CurrentClock = 127;
     Packet = QByteArray(kPacketSize, '\0');
     Packet[0] = kPacketStart;
     m_CommMode = 0;
@@ -76,6 +80,45 @@ void frmComm::close()
 
 void frmComm::Timer1_Timer()
 {
-    TakeOverPendingGroup(m_tables);
+    // With sending disabled the cycle still walks and takes groups over, but writes nothing.
+    if (m_cycle.RefreshNextClock()) {
+        if (m_CommMode != 0)
+            SendClockPacket(m_cycle.CurrentGroup, m_cycle.CurrentClock);
+    } else if (m_CommMode != 0) {
+        m_panels.setPanelText(1, QStringLiteral("No Clocks Defined"));
+    }
+    m_statusClock.UpdateStatusClock(m_clock.localNow(), m_panels);
     emit ticked();
+}
+
+void frmComm::SendClockPacket(int group, int clock)
+{
+    const QDateTime utc = m_clock.utcNow();
+    // The packet's year byte cannot carry such a year; a wrong year on every clock is worse than none.
+    if (!PacketYearInRange(utc)) {
+        reportSendFault(QStringLiteral("Not Sending: PC clock year %1 is outside %2..%3")
+                            .arg(utc.date().year())
+                            .arg(kFirstPacketYear)
+                            .arg(kLastPacketYear));
+        return;
+    }
+    Packet = BuildClockPacket(m_tables.ActiveGroups[size_t(group)], clock, utc);
+    QString error;
+    if (!m_link->write(Packet, error)) {
+        reportSendFault(QStringLiteral("Send Error: ") + error);
+        return;
+    }
+    if (!m_sendFault.isEmpty()) {
+        std::fprintf(stderr, "quillmarch: sending to %s again\n", qPrintable(m_choice.name));
+        m_sendFault.clear();
+    }
+    m_panels.setPanelText(1, QStringLiteral("Sending to Clock Number ") + QString::number(clock));
+}
+
+void frmComm::reportSendFault(const QString& reason)
+{
+    m_panels.setPanelText(1, reason);
+    if (reason != m_sendFault)
+        std::fprintf(stderr, "quillmarch: %s: %s\n", qPrintable(m_choice.name), qPrintable(reason));
+    m_sendFault = reason;
 }

@@ -2,22 +2,25 @@
 #pragma once
 
 #include "app/Link.h"
+#include "app/RefreshCycle.h"
+#include "app/StatusClock.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QTimer>
 
 class Dialogs;
-struct GroupTables;
 class StatusPanels;
+class SystemClock;
+struct GroupTables;
 
 class frmComm : public QObject
 {
     Q_OBJECT
 
 public:
-    frmComm(GroupTables& tables, StatusPanels& panels, Dialogs& dialogs, LinkFactory makeLink = MakeLink,
-            QObject* parent = nullptr);
+    frmComm(GroupTables& tables, StatusPanels& panels, Dialogs& dialogs, const SystemClock& clock,
+            LinkFactory makeLink = MakeLink, QObject* parent = nullptr);
     ~frmComm() override;
 
     // Opens the link named by the command-line text and starts Timer1, whatever the outcome.
@@ -26,12 +29,10 @@ public:
     void close();
 
     int CommMode() const { return m_CommMode; }
-    const LinkChoice& linkChoice() const { return m_choice; }
+    const RefreshCycle& cycle() const { return m_cycle; }
 
     QTimer Timer1;
-    QByteArray Packet;
-    qint16 CurrentGroup = 25;
-    qint16 CurrentClock = 127;
+    QByteArray Packet; // the packet sent last
 
 signals:
     void ticked();
@@ -41,12 +42,19 @@ private slots:
 
 private:
     void fail(const QString& text);
+    void SendClockPacket(int group, int clock);
+    // A send that did not happen: panel 1 says why; the log gets one line when the reason changes.
+    void reportSendFault(const QString& reason);
 
     GroupTables& m_tables;
     StatusPanels& m_panels;
     Dialogs& m_dialogs;
+    const SystemClock& m_clock;
     LinkFactory m_makeLink;
     std::unique_ptr<Link> m_link;
     LinkChoice m_choice;
     int m_CommMode = 0;
+    RefreshCycle m_cycle;
+    StatusClock m_statusClock;
+    QString m_sendFault; // the reason the last send failed, empty after a good one
 };

@@ -118,7 +118,7 @@ int Main(QApplication& app, const QString& argumentText)
     mainShown = true;
 
     // 9: the link object; its failures show over the main window.
-    frmComm comm(tables, *mainWindow, dialogs);
+    frmComm comm(tables, *mainWindow, dialogs, clock);
     bool unloaded = false;
     QObject::connect(mainWindow.get(), &frmMain::unloaded, &app, [&] {
         unloaded = true;

@@ -2,23 +2,22 @@
 #include "app/StatusPanels.h"
 #include "app/frmComm.h"
 #include "model/GroupTable.h"
+#include "support/Fakes.h"
 #include "support/ScriptedDialogs.h"
 
+#include "app/ClockPacket.h"
+
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
-
-struct Panels : StatusPanels
-{
-    QString texts[4];
-    void setPanelText(int panel, const QString& text) override { texts[panel - 1] = text; }
-    QString panelText(int panel) const override { return texts[panel - 1]; }
-};
 
 struct Pty
 {
@@ -49,6 +48,8 @@ private slots:
     void failures_data();
     void failures();
     void secondOwnerOfTheSameLineIsRefused();
+    void sending();
+    void serialAdapterPulledAndBack();
 };
 
 void tst_frmComm::serialDevicePathOpensAt9600_8N1()
@@ -56,9 +57,10 @@ void tst_frmComm::serialDevicePathOpensAt9600_8N1()
     Pty pty;
     QVERIFY(!pty.slavePath.isEmpty());
     GroupTables tables;
-    Panels panels;
+    RecordingPanels panels;
+    FakeClock clock;
     ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs);
+    frmComm comm(tables, panels, dialogs, clock);
     QSignalSpy ticks(&comm, &frmComm::ticked);
     comm.Form_Load(pty.slavePath);
 
@@ -69,8 +71,8 @@ void tst_frmComm::serialDevicePathOpensAt9600_8N1()
     QCOMPARE(comm.Packet.size(), 50);
     QCOMPARE(comm.Packet.at(0), char(0x29));
     QCOMPARE(comm.Packet.mid(1), QByteArray(49, '\0'));
-    QCOMPARE(comm.CurrentGroup, qint16(25));
-    QCOMPARE(comm.CurrentClock, qint16(127));
+    QCOMPARE(comm.cycle().CurrentGroup, qint16(25));
+    QCOMPARE(comm.cycle().CurrentClock, qint16(127));
 
     termios tio{};
     QCOMPARE(tcgetattr(pty.master, &tio), 0);
@@ -87,9 +89,10 @@ void tst_frmComm::serialDevicePathOpensAt9600_8N1()
 void tst_frmComm::udpNeedsNothingOpened()
 {
     GroupTables tables;
-    Panels panels;
+    RecordingPanels panels;
+    FakeClock clock;
     ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs);
+    frmComm comm(tables, panels, dialogs, clock);
     comm.Form_Load(QStringLiteral("udp5000"));
     QCOMPARE(dialogs.calls.size(), 0);
     QCOMPARE(comm.CommMode(), 2);
@@ -116,9 +119,10 @@ void tst_frmComm::failures()
     QFETCH(QString, argument);
     QFETCH(QString, textStart);
     GroupTables tables;
-    Panels panels;
+    RecordingPanels panels;
+    FakeClock clock;
     ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs);
+    frmComm comm(tables, panels, dialogs, clock);
     comm.Form_Load(argument);
 
     QCOMPARE(dialogs.calls.size(), 1);
@@ -139,12 +143,13 @@ void tst_frmComm::secondOwnerOfTheSameLineIsRefused()
 {
     Pty pty;
     GroupTables tables;
-    Panels panels;
+    RecordingPanels panels;
+    FakeClock clock;
     ScriptedDialogs dialogs;
-    frmComm first(tables, panels, dialogs);
+    frmComm first(tables, panels, dialogs, clock);
     first.Form_Load(pty.slavePath);
     QCOMPARE(first.CommMode(), 1);
-    frmComm second(tables, panels, dialogs);
+    frmComm second(tables, panels, dialogs, clock);
     second.Form_Load(pty.slavePath);
     QCOMPARE(second.CommMode(), 0);
     QCOMPARE(dialogs.calls.size(), 1);
@@ -152,9 +157,101 @@ void tst_frmComm::secondOwnerOfTheSameLineIsRefused()
              qPrintable(dialogs.calls[0].text));
     // Closing the first releases the line for the next owner.
     first.close();
-    frmComm third(tables, panels, dialogs);
+    frmComm third(tables, panels, dialogs, clock);
     third.Form_Load(pty.slavePath);
     QCOMPARE(third.CommMode(), 1);
+}
+
+void tst_frmComm::sending()
+{
+    GroupTables tables;
+    RecordingPanels panels;
+    ScriptedDialogs dialogs;
+    FakeClock clock;
+    QList<QByteArray> sent;
+    QString failure;
+    const auto tick = [](frmComm& comm) { QMetaObject::invokeMethod(&comm, "Timer1_Timer"); };
+
+    frmComm comm(tables, panels, dialogs, clock, [&](const LinkChoice&) {
+        auto link = std::make_unique<RecordingLink>();
+        link->sent = &sent;
+        link->failWith = &failure;
+        return link;
+    });
+    comm.Form_Load(QStringLiteral("UDP5000"));
+    comm.Timer1.stop();
+
+    tick(comm);
+    QCOMPARE(panels.texts[0], QStringLiteral("No Clocks Defined"));
+    QVERIFY(sent.isEmpty());
+
+    tables.EditGroups[0].Clocks[1] = tables.EditGroups[0].Clocks[2] = true;
+    tables.EditGroups[0].DisplayText = QStringLiteral("LOBBY");
+    UpdateFirstClock(tables, 0);
+    tables.PendingGroup = 0;
+    tick(comm);
+    tick(comm);
+    QCOMPARE(sent.size(), 2);
+    QCOMPARE(sent[0], BuildClockPacket(tables.ActiveGroups[0], 1, clock.utc));
+    QCOMPARE(sent[1], BuildClockPacket(tables.ActiveGroups[0], 2, clock.utc));
+    QCOMPARE(comm.Packet, sent[1]);
+    QCOMPARE(panels.texts[0], QStringLiteral("Sending to Clock Number 2"));
+    QCOMPARE(panels.texts[3], QStringLiteral("11:08:03"));
+
+    // A year the packet cannot carry: nothing is sent, the operator sees why, and sending resumes by itself.
+    clock.utc = QDateTime(QDate(2240, 1, 1), QTime(0, 0), Qt::UTC);
+    tick(comm);
+    QCOMPARE(sent.size(), 2);
+    QCOMPARE(panels.texts[0], QStringLiteral("Not Sending: PC clock year 2240 is outside 1984..2239"));
+    clock.utc = QDateTime(QDate(2026, 12, 5), QTime(10, 8, 4), Qt::UTC);
+
+    // A failing link: shown in panel 1, the cycle goes on, and the next good write clears it.
+    failure = QStringLiteral("Unable to send a message");
+    tick(comm);
+    QCOMPARE(panels.texts[0], QStringLiteral("Send Error: Unable to send a message"));
+    failure.clear();
+    tick(comm);
+    QCOMPARE(sent.size(), 3);
+    QCOMPARE(panels.texts[0], QStringLiteral("Sending to Clock Number 1"));
+}
+
+void tst_frmComm::serialAdapterPulledAndBack()
+{
+    // The program is given a stable name (as /dev/serial/by-id/... is); the device behind it goes and comes.
+    const QString name = QStringLiteral("/dev/quillmarch-test-%1").arg(QCoreApplication::applicationPid());
+    auto first = std::make_unique<Pty>();
+    if (!QFile::link(first->slavePath, name))
+        QSKIP("cannot make a link in /dev (needs root)");
+    const auto removeLink = qScopeGuard([&] { QFile::remove(name); });
+
+    GroupTables tables;
+    tables.ActiveGroups[0].Clocks[3] = true;
+    tables.ActiveGroups[0].FirstClock = 3;
+    RecordingPanels panels;
+    ScriptedDialogs dialogs;
+    FakeClock clock;
+    frmComm comm(tables, panels, dialogs, clock);
+    comm.Form_Load(name);
+    QVERIFY2(dialogs.calls.isEmpty(), dialogs.calls.isEmpty() ? "" : qPrintable(dialogs.calls[0].text));
+    QCOMPARE(comm.CommMode(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(panels.texts[0], QStringLiteral("Sending to Clock Number 3"), 3000);
+
+    first.reset(); // the adapter is pulled
+    QFile::remove(name);
+    QTRY_VERIFY_WITH_TIMEOUT(panels.texts[0].startsWith(QStringLiteral("Send Error: ")), 5000);
+    const int writesWhileDown = int(panels.writes.size());
+    QTest::qWait(1000);
+    QVERIFY2(panels.writes.size() - writesWhileDown <= 4, "no busy loop while the device is away");
+
+    Pty second; // and plugged in again
+    QVERIFY(QFile::link(second.slavePath, name));
+    QTRY_COMPARE_WITH_TIMEOUT(panels.texts[0], QStringLiteral("Sending to Clock Number 3"), 6000);
+    QCOMPARE(comm.CommMode(), 1);
+    pollfd readable = {second.master, POLLIN, 0};
+    QVERIFY2(::poll(&readable, 1, 3000) == 1 && (readable.revents & POLLIN), "packets reach the new device");
+    char buffer[50];
+    QCOMPARE(::read(second.master, buffer, 1), ssize_t(1));
+    QCOMPARE(buffer[0], char(0x29));
 }
 
 QTEST_GUILESS_MAIN(tst_frmComm)

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -64,7 +65,7 @@ void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
     const QString ini = home.filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini"));
     QFile seed(ini);
     QVERIFY(seed.open(QIODevice::WriteOnly));
-    seed.write("[Settings]\nTimeWarn=False\n");
+    seed.write("[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\nGroup-C=\"5\\t0\\t0\\t\\t0\"\n");
     seed.close();
 
     int master = -1, slave = -1;
@@ -85,6 +86,29 @@ void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
     termios tio{};
     QTRY_VERIFY_WITH_TIMEOUT(tcgetattr(master, &tio) == 0 && cfgetospeed(&tio) == B9600, 20000);
     QCOMPARE(program.state(), QProcess::Running);
+
+    // The clocks in their order, each packet whole and with a good checksum.
+    QByteArray received;
+    while (received.size() < 7 * 50) {
+        pollfd readable = {master, POLLIN, 0};
+        QVERIFY2(::poll(&readable, 1, 5000) == 1, "packets keep coming");
+        char buffer[512];
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        QVERIFY(n > 0);
+        received.append(buffer, n);
+    }
+    QList<int> clocks;
+    for (int i = 0; i + 50 <= received.size(); i += 50) {
+        const QByteArray packet = received.mid(i, 50);
+        QCOMPARE(packet.at(0), char(0x29));
+        quint8 sum = 0;
+        for (char b : packet)
+            sum = quint8(sum + quint8(b));
+        QCOMPARE(sum, quint8(0));
+        clocks << int(packet.at(9));
+        QCOMPARE(packet.mid(12, 20), int(packet.at(9)) == 5 ? QByteArray(20, ' ') : QByteArray("       LOBBY        "));
+    }
+    QCOMPARE(clocks.mid(0, 7), (QList<int>{1, 2, 5, 1, 2, 5, 1}));
 
     ::kill(pid_t(program.processId()), SIGTERM);
     QVERIFY(program.waitForFinished(10000));

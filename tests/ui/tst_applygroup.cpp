@@ -2,6 +2,7 @@
 #include "app/StatusPanels.h"
 #include "app/frmComm.h"
 #include "model/GroupTable.h"
+#include "support/Fakes.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/main/ApplyGroup.h"
 
@@ -10,13 +11,6 @@
 #include <QTimer>
 
 namespace {
-struct Panels : StatusPanels
-{
-    QString texts[4];
-    void setPanelText(int panel, const QString& text) override { texts[panel - 1] = text; }
-    QString panelText(int panel) const override { return texts[panel - 1]; }
-};
-
 void edit(GroupTables& tables, int index, std::initializer_list<int> clocks, const QString& text)
 {
     tables.EditGroups[size_t(index)].Clocks = {};
@@ -48,9 +42,10 @@ void tst_ApplyGroup::returnsAfterTakeOver()
 {
     QFETCH(QString, link);
     GroupTables tables;
-    Panels panels;
+    RecordingPanels panels;
+    FakeClock clock;
     ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs);
+    frmComm comm(tables, panels, dialogs, clock);
     comm.Form_Load(link);
     edit(tables, 1, {40, 12, 100}, QStringLiteral("B"));
     ApplyGroup(tables, 1);
@@ -64,9 +59,10 @@ void tst_ApplyGroup::returnsAfterTakeOver()
 void tst_ApplyGroup::overlappingAppliesBothArrive()
 {
     GroupTables tables;
-    Panels panels;
+    RecordingPanels panels;
+    FakeClock clock;
     ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs);
+    frmComm comm(tables, panels, dialogs, clock);
     comm.Form_Load(QStringLiteral("UDP5000"));
     edit(tables, 0, {1}, QStringLiteral("A"));
     edit(tables, 7, {2}, QStringLiteral("H"));
@@ -92,9 +88,10 @@ void tst_ApplyGroup::overlappingAppliesBothArrive()
 void tst_ApplyGroup::stoppingTheCycleEndsTheWait()
 {
     GroupTables tables;
-    Panels panels;
+    RecordingPanels panels;
+    FakeClock clock;
     ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs);
+    frmComm comm(tables, panels, dialogs, clock);
     comm.Form_Load(QStringLiteral("UDP5000"));
     comm.Timer1.setInterval(60 * 60 * 1000); // no tick will come during this test
     comm.Timer1.start();
