@@ -4,7 +4,6 @@
 #include "platform/Sounds.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,7 +18,6 @@ private slots:
     void leaving_data();
     void leaving();
     void escapeDoesNothing();
-    void texts();
 };
 
 void tst_frmWarning::storedValue_data()
@@ -100,25 +98,6 @@ void tst_frmWarning::escapeDoesNothing()
     QVERIFY(warning.isVisible());
 }
 
-void tst_frmWarning::texts()
-{
-    QTemporaryDir dir;
-    SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
-    FunctionSounds sounds({});
-    frmWarning warning(settings, sounds);
-    QCOMPARE(warning.windowTitle(), QStringLiteral("Quillmarch - SYSTEM TIME WARNING"));
-    QStringList labels;
-    for (const QLabel* label : warning.findChildren<QLabel*>())
-        labels << label->text();
-    QVERIFY(labels.contains(QStringLiteral("WARNING")));
-    QVERIFY(labels.contains(QStringLiteral(
-        "This program will set the date & time of all attached clocks to your current system time.  Please check "
-        "and correct your system time (by clicking on the time in the taskbar) before proceeding.")));
-    QVERIFY(labels.contains(QStringLiteral("PRESS OK TO PROCEED OR CANCEL TO TERMINATE THIS PROGRAM")));
-    QCOMPARE(warning.Check1->text(), QStringLiteral("Never ask me this again"));
-    QCOMPARE(warning.Picture1->size(), QSize(83, 83));
-    QVERIFY(warning.OKButton->isDefault());
-}
 
 QTEST_MAIN(tst_frmWarning)
 #include "tst_frmwarning.moc"

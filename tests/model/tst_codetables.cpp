@@ -1,7 +1,6 @@
 // The zone and daylight lists: codes and texts where a slip is likely, and the rules every entry follows.
 #include "model/CodeTables.h"
 
-#include <QSet>
 #include <QTest>
 #include <span>
 
@@ -15,7 +14,6 @@ private slots:
     void everyTextStartsWithItsCode_data();
     void everyTextStartsWithItsCode();
     void daylightCodeIsItsPosition();
-    void zoneLabelsMatchTheirCodes();
 };
 
 void tst_CodeTables::entry_data()
@@ -91,27 +89,6 @@ void tst_CodeTables::daylightCodeIsItsPosition()
         QCOMPARE(int(DaylightList[i].code), i);
 }
 
-// Codes 0..14 are UTC+0..+14, 20..31 are UTC-12..-1 and 16 is clock off; 15 and 17..19 never occur.
-void tst_CodeTables::zoneLabelsMatchTheirCodes()
-{
-    QSet<int> seen;
-    int zeros = 0;
-    for (const CodeEntry& entry : TimeZoneList) {
-        const int code = entry.code;
-        const QString text(entry.text);
-        seen.insert(code);
-        zeros += code == 0;
-        if (code == 16) {
-            QCOMPARE(text, QStringLiteral("(16) CLOCK OFF"));
-            continue;
-        }
-        QVERIFY2(code <= 14 || (code >= 20 && code <= 31), qPrintable(text));
-        const QString label = code <= 14 ? QStringLiteral("UTC+%1").arg(code) : QStringLiteral("UTC%1").arg(code - 32);
-        QVERIFY2(text.section(u' ', 1, 1) == label, qPrintable(text));
-    }
-    QCOMPARE(seen.size(), 28);
-    QCOMPARE(zeros, 2);
-}
 
 QTEST_GUILESS_MAIN(tst_CodeTables)
 #include "tst_codetables.moc"

@@ -26,46 +26,16 @@ class tst_GroupTable : public QObject
     Q_OBJECT
 
 private slots:
-    void letters();
-    void firstClock_data();
-    void firstClock();
     void storedForm_data();
     void storedForm();
     void loading_data();
     void loading();
     void startUpKeepsAClockInTheLowestGroup();
     void saveWritesOnlyWhatDiffers();
-    void takeOver();
 };
 
-void tst_GroupTable::letters()
-{
-    QCOMPARE(IndexToLetter(0), QStringLiteral("A"));
-    QCOMPARE(IndexToLetter(25), QStringLiteral("Z"));
-    QCOMPARE(LetterToIndex(QStringLiteral("Z")), qint16(25));
-    QCOMPARE(LetterToIndex(QStringLiteral("C - lobby")), qint16(2));
-}
 
-void tst_GroupTable::firstClock_data()
-{
-    QTest::addColumn<ClockFlags>("clocks");
-    QTest::addColumn<int>("first");
-    QTest::newRow("only clock 0") << clocksOf({0}) << 0;
-    QTest::newRow("no clock") << clocksOf({}) << -1;
-    QTest::newRow("5 and 127") << clocksOf({127, 5}) << 5;
-    QTest::newRow("only 127") << clocksOf({127}) << 127;
-}
 
-void tst_GroupTable::firstClock()
-{
-    QFETCH(ClockFlags, clocks);
-    QFETCH(int, first);
-    GroupTables tables;
-    tables.EditGroups[3].Clocks = clocks;
-    tables.EditGroups[3].FirstClock = 99;
-    UpdateFirstClock(tables, 3);
-    QCOMPARE(tables.EditGroups[3].FirstClock, qint16(first));
-}
 
 void tst_GroupTable::storedForm_data()
 {
@@ -203,22 +173,6 @@ void tst_GroupTable::saveWritesOnlyWhatDiffers()
     QCOMPARE(failures, 1);
 }
 
-void tst_GroupTable::takeOver()
-{
-    GroupTables tables;
-    QCOMPARE(TakeOverPendingGroup(tables), -1);
-    tables.EditGroups[6].Clocks = clocksOf({9, 12});
-    tables.EditGroups[6].DisplayText = QStringLiteral("G");
-    UpdateFirstClock(tables, 6);
-    tables.PendingGroup = 6;
-    QCOMPARE(TakeOverPendingGroup(tables), 6);
-    QCOMPARE(tables.PendingGroup, qint16(-1));
-    QCOMPARE(tables.ActiveGroups[6], tables.EditGroups[6]);
-    QCOMPARE(tables.ActiveGroups[6].FirstClock, qint16(9));
-    // A later edit does not reach the sent table until it is handed over again.
-    tables.EditGroups[6].DisplayText = QStringLiteral("changed");
-    QCOMPARE(tables.ActiveGroups[6].DisplayText, QStringLiteral("G"));
-}
 
 QTEST_GUILESS_MAIN(tst_GroupTable)
 #include "tst_grouptable.moc"
