@@ -17,6 +17,8 @@ bool SumsToZero(QByteArrayView bytes)
 void PacketFramer::feed(QByteArrayView bytes)
 {
     m_pending.append(bytes);
+    if (m_pending.size() - m_start < m_needed)
+        return; // byte by byte from a slow line, no need to look again
     while (step(false)) {
     }
     m_pending.remove(0, m_start);
@@ -28,7 +30,7 @@ void PacketFramer::endBurst()
     while (step(true)) {
     }
     m_pending.clear();
-    m_start = 0;
+    m_start = m_needed = 0;
     reportNoise();
 }
 
@@ -49,7 +51,7 @@ bool PacketFramer::step(bool burstEnded)
     }
     if (rest.size() < kPacketSize) {
         if (!burstEnded)
-            return false;
+            return wait(kPacketSize);
         reportNoise();
         m_events.append(
             {FramerEvent::Kind::Truncated, rest.size(), rest.first(qMin(rest.size(), kNoisePreview)).toByteArray()});
@@ -70,7 +72,7 @@ bool PacketFramer::step(bool burstEnded)
                 return true;
             }
         } else if (!burstEnded) {
-            return false;
+            return wait(j + kPacketSize);
         }
     }
     const bool framed = rest.size() > kPacketSize ? rest[kPacketSize] == kPacketStart : burstEnded;
@@ -82,6 +84,12 @@ bool PacketFramer::step(bool burstEnded)
         addNoise(1);
         return true;
     }
+    return wait(kPacketSize + 1);
+}
+
+bool PacketFramer::wait(qsizetype needed)
+{
+    m_needed = needed;
     return false;
 }
 

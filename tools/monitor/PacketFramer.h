@@ -44,13 +44,15 @@ public:
     QList<FramerEvent> takeEvents();
 
 private:
-    bool step(bool burstEnded); // false when more bytes are needed
+    bool step(bool burstEnded);  // false when more bytes are needed
+    bool wait(qsizetype needed); // false, after noting how many bytes the next decision needs
     void take(FramerEvent::Kind kind);
     void addNoise(qsizetype count);
     void reportNoise();
 
     QByteArray m_pending;
-    qsizetype m_start = 0; // bytes of m_pending already accounted for
+    qsizetype m_start = 0;  // bytes of m_pending already accounted for
+    qsizetype m_needed = 0; // bytes from m_start that step() needs to decide anything
     FramerEvent m_noise;
     QList<FramerEvent> m_events;
 };
