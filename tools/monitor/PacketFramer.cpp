@@ -43,7 +43,7 @@ bool PacketFramer::step(bool burstEnded)
 {
     const QByteArrayView rest = QByteArrayView(m_pending).sliced(m_start);
     if (rest.isEmpty())
-        return false;
+        return wait(1);
     if (rest[0] != kPacketStart) {
         const qsizetype next = rest.indexOf(kPacketStart);
         addNoise(next < 0 ? rest.size() : next);
