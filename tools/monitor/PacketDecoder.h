@@ -11,7 +11,8 @@
 
 struct DecodedPacket
 {
-    // Raw byte values: a field out of its range is kept as it came and named in `problems`, never corrected.
+    // The values as sent, the year in full: a field out of its range is kept as it came and named in `problems`,
+    // never corrected.
     int second = 0, minute = 0, hour = 0, day = 0, month = 0, year = 0;
     int command = 0, clock = 0, zone = 0, daylight = 0;
     QByteArray textBytes; // the 20 text bytes as sent
