@@ -100,7 +100,7 @@ int WatchSerial(QCoreApplication& app, const QString& device, const Printer& pri
             return;
         framer.endBurst();
         printer.framerEvents(framer);
-        app.exit(Fail(1, QStringLiteral("%1: %2").arg(device, port.errorString())));
+        app.exit(Fail(1, QStringLiteral("lost %1: %2").arg(device, port.errorString())));
     });
     std::fprintf(stderr, "quillmarch-monitor: reading %s at 9600 8N1\n", qUtf8Printable(device));
     return app.exec();
