@@ -1,0 +1,161 @@
+// The monitor's decoding and framing: what the sender built comes back, anything odd is shown rather than hidden,
+// and a serial stream is cut into packets the same way however it is read.
+#include "PacketDecoder.h"
+#include "PacketFramer.h"
+#include "app/ClockPacket.h"
+
+#include <QTest>
+
+namespace {
+QByteArray Packet(int clock, const QString& text = QStringLiteral("LOBBY"),
+                  const QDateTime& utc = QDateTime(QDate(2026, 12, 5), QTime(10, 8, 3), Qt::UTC), int zoneIndex = 8,
+                  int command = 0)
+{
+    GroupRecord group;
+    group.DisplayText = text;
+    group.ZoneIndex = qint16(zoneIndex);
+    group.DaylightIndex = 30;
+    group.CommandCode = qint16(command);
+    return BuildClockPacket(group, clock, utc);
+}
+
+// Writes `value` at `offset` and mends the checksum, so that only the field is wrong.
+QByteArray With(QByteArray packet, int offset, int value)
+{
+    packet[offset] = char(value);
+    quint8 sum = 0;
+    for (int i = 0; i < kPacketSize - 1; ++i)
+        sum = quint8(sum + quint8(packet[i]));
+    packet[kPacketSize - 1] = char(quint8(0x100 - sum));
+    return packet;
+}
+
+QByteArray Damaged(QByteArray packet)
+{
+    packet[20] = char(packet[20] ^ 0x01); // "LOBBY" reads "LNBBY"
+    return packet;
+}
+
+QString Describe(const FramerEvent& e)
+{
+    static const char* const kNames[] = {"packet", "bad", "noise", "truncated"};
+    const bool packet = e.kind == FramerEvent::Kind::Packet || e.kind == FramerEvent::Kind::BadChecksum;
+    return QStringLiteral("%1 %2").arg(kNames[int(e.kind)]).arg(packet ? quint8(e.bytes.at(9)) : e.size);
+}
+} // namespace
+
+class tst_PacketMonitor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decode_data();
+    void decode();
+    void frame_data();
+    void frame();
+};
+
+void tst_PacketMonitor::decode_data()
+{
+    QTest::addColumn<QByteArray>("packet");
+    QTest::addColumn<QString>("line"); // after the receive time
+
+    const QString est = QStringLiteral(R"(zone 27 "(27) UTC-5 (Romeo) EST Eastern Standard Time" daylight 30)");
+    const QString lobby = QStringLiteral(R"("       LOBBY        ")");
+    QTest::newRow("leap day; zone text loses its trailing blank")
+        << Packet(7, "LOBBY", QDateTime(QDate(2028, 2, 29), QTime(23, 59, 59), Qt::UTC))
+        << "clock 7 utc 2028-02-29 23:59:59 " + est + " command 0 " + lobby + " ok";
+    QTest::newRow("last year and clock, command, Windows-1252 text, first text of a shared zone code")
+        << Packet(127, QStringLiteral("Zürich € “x”"), QDateTime(QDate(2239, 12, 31), QTime(0, 0), Qt::UTC), 14, 5)
+        << R"(clock 127 utc 2239-12-31 00:00:00 zone 0 "(0) UTC+0 (Zulu) GMT Greenwich Mean Time" daylight 30 )"
+           R"(command 5 "    Zürich € “x”    " ok)";
+    QTest::newRow("flipped text byte") << Damaged(Packet(7))
+                                       << "clock 7 utc 2026-12-05 10:08:03 " + est +
+                                              R"( command 0 "       LNBBY        " BAD CHECKSUM)";
+    QTest::newRow("impossible time, month and clock") << With(With(With(Packet(7), 1, 75), 5, 13), 9, 200)
+                                                      << "clock 200 utc 2026-13-05 10:08:75 " + est + " command 0 " +
+                                                             lobby + " ok BAD FIELDS (second 75, month 13, clock 200)";
+    QTest::newRow("day past the month's end")
+        << With(With(Packet(7), 5, 2), 4, 30)
+        << "clock 7 utc 2026-02-30 10:08:03 " + est + " command 0 " + lobby + " ok BAD FIELDS (day 30)";
+    QTest::newRow("unknown zone and daylight, reserved byte set")
+        << With(With(With(Packet(7), 10, 15), 11, 39), 40, 1)
+        << "clock 7 utc 2026-12-05 10:08:03 zone 15 unknown daylight 39 command 0 " + lobby +
+               " ok BAD FIELDS (zone 15 unknown, daylight 39 unknown, reserved bytes not zero)";
+    QTest::newRow("quotes, backslash, line feed and an undefined code are escaped")
+        << With(Packet(0, "a\"b\\c\nd%1"), 31, 0x81)
+        << "clock 0 utc 2026-12-05 10:08:03 " + est + R"( command 0 "     a\"b\\c\x0ad%1     \x81" ok)";
+}
+
+void tst_PacketMonitor::decode()
+{
+    QFETCH(QByteArray, packet);
+    QFETCH(QString, line);
+    const QDateTime received(QDate(2026, 12, 5), QTime(11, 8, 3, 45), Qt::OffsetFromUTC, 3600);
+    const auto p = DecodePacket(packet);
+    QVERIFY(p);
+    QCOMPARE(FormatPacket(*p, received, OutputFormat::Text), "2026-12-05T11:08:03.045+01:00 " + line);
+    QVERIFY(!DecodePacket(packet.chopped(1)));
+}
+
+void tst_PacketMonitor::frame_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<bool>("burstEnds");
+    QTest::addColumn<QStringList>("events");
+
+    const QByteArray p1 = Packet(1), p2 = Packet(2), p3 = Packet(3);
+    QTest::newRow("back to back") << p1 + p2 + p3 << false << QStringList{"packet 1", "packet 2", "packet 3"};
+    QTest::newRow("noise before and between, one with a ')'")
+        << "xyz" + p1 + "ab)cd" + p2 << false << QStringList{"noise 3", "packet 1", "noise 5", "packet 2"};
+    QTest::newRow("')' in the text while in step")
+        << Packet(1, QStringLiteral(")))(((")) + p2 << false << QStringList{"packet 1", "packet 2"};
+    QTest::newRow("lost start byte, ')' in its text is noise too")
+        << Packet(1, QStringLiteral("(a) (b)")).mid(1) + p2 << false << QStringList{"noise 49", "packet 2"};
+    // Without the overlap rule the stray ')' would be taken for a damaged packet framed by the ')' in p2's text.
+    QTest::newRow("noise ending in ')' does not swallow the next packet")
+        << ")" + QByteArray(28, 'n') + Packet(2, QStringLiteral(")")) << false << QStringList{"noise 29", "packet 2"};
+    QTest::newRow("damaged packet framed by the next one")
+        << Damaged(p1) + p2 << false << QStringList{"bad 1", "packet 2"};
+    QTest::newRow("damaged packet waits for what follows") << Damaged(p1) << false << QStringList{};
+    QTest::newRow("damaged packet at the end of a burst") << Damaged(p1) << true << QStringList{"bad 1"};
+    QTest::newRow("packet that lost a byte")
+        << p1.left(30) + p1.mid(31) + p2 << false << QStringList{"noise 49", "packet 2"};
+    QTest::newRow("packet that gained a byte")
+        << p1.left(30) + "x" + p1.mid(30) + p2 << false << QStringList{"noise 51", "packet 2"};
+    QTest::newRow("truncated at the end of a burst")
+        << p1 + p2.left(20) << true << QStringList{"packet 1", "truncated 20"};
+    QTest::newRow("long noise in bounded reports")
+        << QByteArray(3000, 'n') << true << QStringList{"noise 1024", "noise 1024", "noise 952"};
+}
+
+void tst_PacketMonitor::frame()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(bool, burstEnds);
+    // One read, then one byte per read: the result may not depend on how the line delivers the bytes.
+    for (const qsizetype chunk : {stream.size(), qsizetype(1)}) {
+        PacketFramer framer;
+        QStringList seen;
+        qsizetype accounted = 0;
+        const auto collect = [&] {
+            for (const FramerEvent& e : framer.takeEvents()) {
+                seen << Describe(e);
+                accounted += e.size;
+            }
+        };
+        for (qsizetype i = 0; i < stream.size(); i += chunk) {
+            framer.feed(QByteArrayView(stream).sliced(i, qMin(chunk, stream.size() - i)));
+            collect();
+        }
+        if (burstEnds) {
+            framer.endBurst();
+            collect();
+            QCOMPARE(accounted, stream.size());
+        }
+        QTEST(seen, "events");
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_PacketMonitor)
+#include "tst_packetmonitor.moc"
