@@ -25,7 +25,7 @@ void tst_Udp::broadcastReachesTheMonitor()
     QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("config/Quillmarch"))));
     QFile ini(home.filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[Settings]\nTimeWarn=False\nGroup-B=\"3,9\\t8\\t30\\tHALL \\xE2\\x82\\xAC\\t0\"\n");
+    ini.write("[Settings]\nTimeWarn=False\nGroup-B=\"3,9\\t8\\t30\\tHALL \xE2\x82\xAC\\t0\"\n");
     ini.close();
 
     // Inside the namespace only loopback exists; the default route sends the broadcast there.
