@@ -97,7 +97,7 @@ int Main(QApplication& app, const QString& argumentText)
     LoadAllGroups(tables, settings);
 
     // 4: the main window, loaded but not shown.
-    mainWindow = std::make_unique<frmMain>(settings);
+    mainWindow = std::make_unique<frmMain>(settings, tables, dialogs, sounds);
     mainWindow->Form_Load();
 
     // 5

@@ -1,5 +1,7 @@
 // The main window frame: size, status bar, where it opens, and what closing it keeps.
 #include "model/SettingsStore.h"
+#include "platform/Sounds.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/Twips.h"
 #include "ui/main/MainPlacement.h"
 #include "ui/main/frmMain.h"
@@ -8,6 +10,16 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+// What a main window needs besides its settings.
+struct Seams
+{
+    GroupTables tables;
+    ScriptedDialogs dialogs;
+    FunctionSounds sounds{{}};
+};
+} // namespace
 
 class tst_frmMain : public QObject
 {
@@ -77,7 +89,8 @@ void tst_frmMain::frame()
 {
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
-    frmMain window(settings);
+    Seams seams_window;
+    frmMain window(settings, seams_window.tables, seams_window.dialogs, seams_window.sounds);
     window.Form_Load();
     const double dpi = LogicalDpi(&window);
     QCOMPARE(window.windowTitle(), QStringLiteral(" Quillmarch from Orvale Instruments"));
@@ -100,7 +113,8 @@ void tst_frmMain::closingStoresPositionAndNextStartOpensThere()
     const QString path = dir.filePath(QStringLiteral("q.ini"));
     {
         SettingsStore settings(path);
-        frmMain window(settings);
+        Seams seams_window;
+    frmMain window(settings, seams_window.tables, seams_window.dialogs, seams_window.sounds);
         window.Form_Load();
         window.show();
         window.move(40, 30);
@@ -112,7 +126,8 @@ void tst_frmMain::closingStoresPositionAndNextStartOpensThere()
     const double dpi = LogicalDpi();
     QCOMPARE(later.GetSetting(QStringLiteral("MainLeft"), {}), StoredCoordinateText(float(std::round(40 * 1440 / dpi))));
     QCOMPARE(later.GetSetting(QStringLiteral("MainTop"), {}), StoredCoordinateText(float(std::round(30 * 1440 / dpi))));
-    frmMain next(later);
+    Seams seams_next;
+    frmMain next(later, seams_next.tables, seams_next.dialogs, seams_next.sounds);
     next.Form_Load();
     QCOMPARE(next.pos(), QPoint(40, 30));
 }
@@ -125,7 +140,8 @@ void tst_frmMain::unchangedPositionIsNotRewritten()
     // The same number in another spelling: equal as a number, so the text must stay as it is.
     settings.SaveSetting(QStringLiteral("MainLeft"), QString::number(std::round(60 * 1440 / dpi)) + ".0");
     settings.SaveSetting(QStringLiteral("MainTop"), QString::number(std::round(45 * 1440 / dpi)) + ".0");
-    frmMain window(settings);
+    Seams seams_window;
+    frmMain window(settings, seams_window.tables, seams_window.dialogs, seams_window.sounds);
     window.Form_Load();
     QCOMPARE(window.pos(), QPoint(60, 45));
     window.SaveWindowSettings();
@@ -139,7 +155,8 @@ void tst_frmMain::minimisedKeepsStoredPosition()
     SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
     settings.SaveSetting(QStringLiteral("MainLeft"), QStringLiteral("1500"));
     settings.SaveSetting(QStringLiteral("MainTop"), QStringLiteral("900"));
-    frmMain window(settings);
+    Seams seams_window;
+    frmMain window(settings, seams_window.tables, seams_window.dialogs, seams_window.sounds);
     window.Form_Load();
     window.show();
     window.move(7, 7);
@@ -154,7 +171,8 @@ void tst_frmMain::closingClosesOtherWindows()
 {
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
-    frmMain window(settings);
+    Seams seams_window;
+    frmMain window(settings, seams_window.tables, seams_window.dialogs, seams_window.sounds);
     window.Form_Load();
     window.show();
     QWidget other;

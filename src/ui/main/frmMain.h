@@ -1,29 +1,64 @@
-// The main window: the frame with its status bar and remembered position (the group editor comes inside it).
+// The main window: the frame with its status bar and remembered position, and the group editor inside it.
 #pragma once
 
 #include "app/StatusPanels.h"
+#include "model/GroupTable.h"
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
+class Dialogs;
+class FocusValidation;
+class QComboBox;
+class QKeyEvent;
 class QLabel;
+class QPushButton;
 class SettingsStore;
+class Sounds;
 
 class frmMain : public QWidget, public StatusPanels
 {
     Q_OBJECT
 
 public:
-    explicit frmMain(SettingsStore& settings, QWidget* parent = nullptr);
+    frmMain(SettingsStore& settings, GroupTables& tables, Dialogs& dialogs, Sounds& sounds,
+            QWidget* parent = nullptr);
 
-    // Loads the window without showing it: size, status bar, placement.
+    // Loads the window without showing it: size, controls, placement, history lists, the group shown last.
     void Form_Load();
     void SaveWindowSettings();
+    void ShowGroup(int index);
+    void SetEditState(bool flag);
+    void AddTextHistory(const QString& text);
 
     void setPanelText(int panel, const QString& text) override;
     QString panelText(int panel) const override;
 
+    // What the Presets and Help buttons open; the windows behind them are wired in by Main.
+    std::function<void()> showPresets;
+    std::function<void(const QPoint& globalPos)> showHelpMenu;
+
+    QLabel* Label1 = nullptr;
+    QComboBox* GroupLetter = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* GroupClockNumbers = nullptr;
+    QPushButton* PresetsButton = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* TimeZone = nullptr;
+    QLabel* Label5 = nullptr;
+    QComboBox* Daylight = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* TextDisplay = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QPushButton* ApplyButton = nullptr;
+    QPushButton* ExitButton = nullptr;
+    QPushButton* HelpButton = nullptr;
     QWidget* sbStatusBar = nullptr;
+
+    bool ManufacturingMode = false; // unlocked by the password, for the rest of the run
+    int ShownGroupIndex = 0;
+    GroupRecord ShownGroup;
 
 signals:
     // The window has closed the other windows and saved its settings; the program ends now.
@@ -31,11 +66,43 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void GroupLetter_Click(int index);
+    void GroupClockNumbers_Click(int index);
+    void GroupClockNumbers_Change(const QString& text);
+    void TimeZone_Click();
+    void Daylight_Click();
+    void TextDisplay_Click(int index);
+    void TextDisplay_Change(const QString& text);
+    void ApplyButton_Click();
+    void CancelButton_Click();
+    void ExitButton_Click();
+    void PresetsButton_Click();
+    void HelpButton_Click();
 
 private:
+    void buildControls();
+    bool GroupClockNumbers_Validate();
+    bool TextDisplay_Validate();
+    void GroupClockNumbers_KeyPress(const QKeyEvent* key);
+    bool TextDisplay_KeyPress(const QKeyEvent* key); // true when the key is discarded
+    bool Form_KeyDown(const QKeyEvent* key);         // true when it was a command key
     void Form_Unload();
+    void putOnTop(QComboBox* list, const QString& entry); // history: entry first, no duplicates
+    void setComboText(QComboBox* combo, const QString& text);
 
     SettingsStore& m_settings;
+    GroupTables& m_tables;
+    Dialogs& m_dialogs;
+    Sounds& m_sounds;
+    FocusValidation* m_validation = nullptr;
     std::array<QLabel*, 4> m_panels{};
+    QList<QPair<QWidget*, QRectF>> m_layout; // twips
+    bool TextKeyPending = false;
+    bool InGroupRevert = false;
+    bool InKeyCommand = false;
+    bool m_inShowGroup = false;
     bool m_unloaded = false;
 };
