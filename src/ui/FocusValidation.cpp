@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWindow>
 #include <QWidget>
 
 FocusValidation::FocusValidation(QWidget* window) : QObject(window), m_window(window)
@@ -69,7 +71,17 @@ QWidget* FocusValidation::tabTarget(bool forward) const
 
 bool FocusValidation::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_validating || !watched->isWidgetType())
+    if (m_validating)
+        return false;
+    // A click reaches the window before the widget under it: Qt moves the focus to the widget before any
+    // filter sees the widget's own press, so the veto has to come here.
+    if (watched == m_window->windowHandle() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        QWidget* target = m_window->childAt(at);
+        return !validateBefore(target ? target : m_window);
+    }
+    if (!watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->window() != m_window)

@@ -119,10 +119,6 @@ void frmMain::buildControls()
         m_panels[size_t(i)] = panel;
     }
 
-    // Key filters on the two text fields: a length limit that pasting does not cut, and the edit flags.
-    GroupClockNumbers->lineEdit()->installEventFilter(this);
-    TextDisplay->lineEdit()->installEventFilter(this);
-
     connect(GroupLetter, &QComboBox::currentIndexChanged, this, &frmMain::GroupLetter_Click);
     connect(GroupClockNumbers, &QComboBox::activated, this, &frmMain::GroupClockNumbers_Click);
     connect(GroupClockNumbers, &QComboBox::editTextChanged, this, &frmMain::GroupClockNumbers_Change);
@@ -150,8 +146,13 @@ void frmMain::Form_Load()
     // 1: size, control positions and placement, in pixels from the twips of the design.
     const double dpi = LogicalDpi(this);
     setFixedSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
-    for (const auto& [widget, twips] : m_layout)
-        widget->setGeometry(TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), dpi));
+    for (const auto& [widget, twips] : m_layout) {
+        QRect r = TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), dpi);
+        // Our fonts are wider than the design's: a caption keeps its place but is never cut.
+        if (qobject_cast<QLabel*>(widget))
+            r.setWidth(std::max(r.width(), widget->sizeHint().width()));
+        widget->setGeometry(r);
+    }
     for (int i = 1; i < 4; ++i)
         m_panels[size_t(i)]->setFixedWidth(TwipsToPixels(kPanelWidths[i], dpi));
 
@@ -489,32 +490,31 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != this)
+    // Keys go to the focused widget (an editable combo box passes them on to its line edit itself); the
+    // event on its way up to the parents is not looked at again.
+    if (widget->window() != this || widget != QApplication::focusWidget())
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    // The key as it reaches the focused widget (the line edit inside a combo box), once.
-    if (widget == QApplication::focusWidget()) {
-        if (Form_KeyDown(key))
-            return true;
-        // The default and cancel buttons: this window is no dialog, so Qt would not press them.
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            if (auto* focused = qobject_cast<QPushButton*>(widget)) // Enter presses the button that has the focus
-                focused->click();
-            else if (ApplyButton->isEnabled())
-                ApplyButton->click();
-            return true;
-        }
-        if (key->key() == Qt::Key_Escape) {
-            if (CancelButton->isEnabled())
-                CancelButton->click();
-            return true;
-        }
+    if (Form_KeyDown(key))
+        return true;
+    // The default and cancel buttons: this window is no dialog, so Qt would not press them.
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (auto* focused = qobject_cast<QPushButton*>(widget)) // Enter presses the button that has the focus
+            focused->click();
+        else if (ApplyButton->isEnabled())
+            ApplyButton->click();
+        return true;
+    }
+    if (key->key() == Qt::Key_Escape) {
+        if (CancelButton->isEnabled())
+            CancelButton->click();
+        return true;
     }
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
         return false;
-    if (watched == TextDisplay->lineEdit())
+    if (widget == TextDisplay)
         return TextDisplay_KeyPress(key);
-    if (watched == GroupClockNumbers->lineEdit() && !key->text().isEmpty())
+    if (widget == GroupClockNumbers && !key->text().isEmpty())
         GroupClockNumbers_KeyPress(key);
     return false;
 }
