@@ -10,9 +10,9 @@ const QChar kCR(13);
 
 QString notRecognized(const QString& asTyped)
 {
-    return QStringLiteral("The command line argument ") + kQuote + asTyped + kQuote + QStringLiteral("is not recognized") +
-           kCR + QStringLiteral("Please specify argument as ") + kQuote + QStringLiteral("COM#") + kQuote +
-           QStringLiteral(" or ") + kQuote + QStringLiteral("UDP#") + kQuote +
+    return QStringLiteral("The command line argument ") + kQuote + asTyped + kQuote +
+           QStringLiteral("is not recognized") + kCR + QStringLiteral("Please specify argument as ") + kQuote +
+           QStringLiteral("COM#") + kQuote + QStringLiteral(" or ") + kQuote + QStringLiteral("UDP#") + kQuote +
            QStringLiteral(" alone, where # is replaced by") + kCR +
            QStringLiteral("the serial COM port number or network UDP port number to use.");
 }
@@ -75,8 +75,8 @@ QString LinkPanelText(const LinkChoice& choice)
 
 QString PortNotAvailableText(const QString& portName, const QString& description)
 {
-    return QStringLiteral("Comm Port ") + kQuote + portName + kQuote + QStringLiteral(" is not available on this system") +
-           kCR + description;
+    return QStringLiteral("Comm Port ") + kQuote + portName + kQuote +
+           QStringLiteral(" is not available on this system") + kCR + description;
 }
 
 QString PortCannotOpenText(const QString& portName, const QString& description)

@@ -5,11 +5,11 @@
 
 struct LinkChoice
 {
-    int CommMode = 0;     // 0 not recognized, 1 serial, 2 UDP
-    int port = 0;         // the number after COM or UDP; 0 for a device path
-    QString device;       // serial device to open: /dev/ttyS<n-1> for COM<n>, or the path as typed
-    QString name;         // how the operator knows it: "COM3", "/dev/ttyUSB0", "UDP:5000"
-    QString failureText;  // failure A when not recognized, else empty
+    int CommMode = 0;    // 0 not recognized, 1 serial, 2 UDP
+    int port = 0;        // the number after COM or UDP; 0 for a device path
+    QString device;      // serial device to open: /dev/ttyS<n-1> for COM<n>, or the path as typed
+    QString name;        // how the operator knows it: "COM3", "/dev/ttyUSB0", "UDP:5000"
+    QString failureText; // failure A when not recognized, else empty
 };
 
 // `argumentText` is every argument after the program name, joined by single blanks.

@@ -4,5 +4,6 @@
 #include <QString>
 
 namespace MakerInfo {
-inline const QString kRightsNotice = QStringLiteral("Copyright \u00A9 2026 Orvale Instruments, Inc. All rights reserved.");
+inline const QString kRightsNotice =
+    QStringLiteral("Copyright \u00A9 2026 Orvale Instruments, Inc. All rights reserved.");
 } // namespace MakerInfo

@@ -67,9 +67,8 @@ int Main(QApplication& app, const QString& argumentText)
     QtDialogs dialogs;
     FunctionSounds sounds([] { QApplication::beep(); });
     SettingsStore settings;
-    settings.setWriteFailureHandler([&dialogs](const QString& text) {
-        dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok);
-    });
+    settings.setWriteFailureHandler(
+        [&dialogs](const QString& text) { dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok); });
 
     // SIGTERM and SIGINT: before the main window is up, end at once; afterwards, close it like its close box.
     bool quitting = false;

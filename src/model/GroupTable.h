@@ -16,8 +16,8 @@ struct GroupRecord
     qint16 ZoneIndex = 0;     // position in TimeZoneList, not the code
     qint16 DaylightIndex = 0; // position in DaylightList
     QString DisplayText;
-    qint16 FirstClock = -1;  // lowest clock in Clocks, -1 for none; derived, never stored
-    qint16 CommandCode = 0;  // one-shot command byte; never stored
+    qint16 FirstClock = -1; // lowest clock in Clocks, -1 for none; derived, never stored
+    qint16 CommandCode = 0; // one-shot command byte; never stored
 
     bool operator==(const GroupRecord&) const = default;
 };
@@ -26,7 +26,7 @@ struct GroupTables
 {
     std::array<GroupRecord, kGroupCount> EditGroups{};   // what the windows edit
     std::array<GroupRecord, kGroupCount> ActiveGroups{}; // what the refresh cycle sends
-    qint16 PendingGroup = -1; // handed over by ApplyGroup, not yet taken over; -1 when none
+    qint16 PendingGroup = -1;                            // handed over by ApplyGroup, not yet taken over; -1 when none
     // True while the refresh cycle's timer runs; a hand-over waits only while something can take it over.
     bool RefreshRunning = false;
 };

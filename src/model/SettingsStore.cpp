@@ -12,8 +12,7 @@ const QString kSection = QStringLiteral("Settings");
 
 SettingsStore::SettingsStore(const QString& filePath)
     : m_filePath(filePath), m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
-{
-}
+{}
 
 SettingsStore::~SettingsStore() = default;
 

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QWindow>
 #include <QWidget>
+#include <QWindow>
 
 FocusValidation::FocusValidation(QWidget* window) : QObject(window), m_window(window)
 {

@@ -60,11 +60,16 @@ void tst_ClockPacket::text_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("sent");
     QTest::newRow("empty: 20 blanks") << "" << QString(20, u' ');
-    QTest::newRow("5: 7 blanks before, 8 after") << "LOBBY" << "       LOBBY        ";
-    QTest::newRow("19: none before, one after") << "ABCDEFGHIJKLMNOPQRS" << "ABCDEFGHIJKLMNOPQRS ";
-    QTest::newRow("20: unchanged") << "ABCDEFGHIJKLMNOPQRST" << "ABCDEFGHIJKLMNOPQRST";
-    QTest::newRow("25: cut to 20") << "ABCDEFGHIJKLMNOPQRSTUVWXY" << "ABCDEFGHIJKLMNOPQRST";
-    QTest::newRow("blanks of its own are kept") << " x " << "         x          ";
+    QTest::newRow("5: 7 blanks before, 8 after") << "LOBBY"
+                                                 << "       LOBBY        ";
+    QTest::newRow("19: none before, one after") << "ABCDEFGHIJKLMNOPQRS"
+                                                << "ABCDEFGHIJKLMNOPQRS ";
+    QTest::newRow("20: unchanged") << "ABCDEFGHIJKLMNOPQRST"
+                                   << "ABCDEFGHIJKLMNOPQRST";
+    QTest::newRow("25: cut to 20") << "ABCDEFGHIJKLMNOPQRSTUVWXY"
+                                   << "ABCDEFGHIJKLMNOPQRST";
+    QTest::newRow("blanks of its own are kept") << " x "
+                                                << "         x          ";
 }
 
 void tst_ClockPacket::text()
@@ -83,8 +88,8 @@ void tst_ClockPacket::fieldsAndChecksum_data()
     QTest::addColumn<int>("clock");
     QTest::addColumn<QString>("text");
     QTest::newRow("first year") << QDateTime(QDate(1984, 1, 1), QTime(0, 0, 0), Qt::UTC) << 0 << 0 << "";
-    QTest::newRow("last year, last second") << QDateTime(QDate(2239, 12, 31), QTime(23, 59, 59), Qt::UTC) << 255
-                                            << 127 << "ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ";
+    QTest::newRow("last year, last second")
+        << QDateTime(QDate(2239, 12, 31), QTime(23, 59, 59), Qt::UTC) << 255 << 127 << "ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ";
     QTest::newRow("factory reset command") << kExampleTime << 236 << 42 << "Zürich €";
     QTest::newRow("leap day") << QDateTime(QDate(2028, 2, 29), QTime(12, 30, 45), Qt::UTC) << 1 << 64 << "))))";
 }
@@ -106,8 +111,8 @@ void tst_ClockPacket::fieldsAndChecksum()
     QCOMPARE(p.at(7), char(0));
     QCOMPARE(p.mid(32, 17), QByteArray(17, '\0'));
     QCOMPARE(sum(p), quint8(0));
-    const QList<int> fields = {utc.time().second(), utc.time().minute(),  utc.time().hour(),
-                               utc.date().day(),    utc.date().month(),   utc.date().year() - 1984};
+    const QList<int> fields = {utc.time().second(), utc.time().minute(), utc.time().hour(),
+                               utc.date().day(),    utc.date().month(),  utc.date().year() - 1984};
     for (int i = 0; i < fields.size(); ++i)
         QCOMPARE(int(quint8(p.at(1 + i))), fields[i]);
     QCOMPARE(int(quint8(p.at(8))), command);

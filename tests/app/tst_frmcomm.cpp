@@ -3,6 +3,7 @@
 #include "app/frmComm.h"
 #include "model/GroupTable.h"
 #include "support/Fakes.h"
+#include "support/Pty.h"
 #include "support/ScriptedDialogs.h"
 
 #include "app/ClockPacket.h"
@@ -17,26 +18,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace {
-
-struct Pty
-{
-    int master = -1, slave = -1;
-    QString slavePath;
-    Pty()
-    {
-        char name[256] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) == 0)
-            slavePath = QString::fromLocal8Bit(name);
-    }
-    ~Pty()
-    {
-        ::close(slave);
-        ::close(master);
-    }
-};
-
-} // namespace
+namespace {} // namespace
 
 class tst_frmComm : public QObject
 {
@@ -105,13 +87,15 @@ void tst_frmComm::failures_data()
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("textStart"); // the description that follows is the platform's own
 
-    QTest::newRow("not recognized") << "LPT1" << "The command line argument \"LPT1\"is not recognized\r";
+    QTest::newRow("not recognized") << "LPT1"
+                                    << "The command line argument \"LPT1\"is not recognized\r";
     QTest::newRow("missing device") << "/dev/quillmarch-no-such-device"
                                     << "Comm Port \"/dev/quillmarch-no-such-device\" is not available on this "
                                        "system\rNo such file or directory";
     QTest::newRow("number beyond 16 bits") << "COM40000"
                                            << "Comm Port \"COM40000\" is not available on this system\r";
-    QTest::newRow("not a serial device") << "/dev/null" << "Comm Port \"/dev/null\" cannot be opened\r";
+    QTest::newRow("not a serial device") << "/dev/null"
+                                         << "Comm Port \"/dev/null\" cannot be opened\r";
 }
 
 void tst_frmComm::failures()

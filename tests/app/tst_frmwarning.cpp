@@ -50,7 +50,8 @@ void tst_frmWarning::leaving_data()
     QTest::addColumn<QString>("stored");
     QTest::newRow("ticked, OK: never again") << true << "OK" << int(QDialog::Accepted) << "False";
     QTest::newRow("not ticked, OK: stores nothing") << false << "OK" << int(QDialog::Accepted) << "<absent>";
-    QTest::newRow("ticked, close box: goes on, stores nothing") << true << "close" << int(QDialog::Accepted) << "<absent>";
+    QTest::newRow("ticked, close box: goes on, stores nothing")
+        << true << "close" << int(QDialog::Accepted) << "<absent>";
     QTest::newRow("ticked, Cancel: ends, stores nothing") << true << "Cancel" << int(QDialog::Rejected) << "<absent>";
     QTest::newRow("Enter presses OK") << true << "Enter" << int(QDialog::Accepted) << "False";
 }
@@ -97,7 +98,6 @@ void tst_frmWarning::escapeDoesNothing()
     QTest::keyClick(&warning, Qt::Key_Escape);
     QVERIFY(warning.isVisible());
 }
-
 
 QTEST_MAIN(tst_frmWarning)
 #include "tst_frmwarning.moc"

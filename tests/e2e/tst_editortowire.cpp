@@ -4,6 +4,7 @@
 #include "model/SettingsStore.h"
 #include "platform/Sounds.h"
 #include "platform/SystemClock.h"
+#include "support/Pty.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/main/frmMain.h"
 
@@ -60,13 +61,9 @@ void tst_EditorToWire::applyAndCommandReachTheClocks()
     ScriptedDialogs dialogs;
     FunctionSounds sounds({});
     RealSystemClock clock;
-    int master = -1, slave = -1;
-    char name[256] = {};
-    QCOMPARE(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    const auto closePty = qScopeGuard([&] {
-        ::close(slave);
-        ::close(master);
-    });
+    Pty pty;
+    QVERIFY(!pty.slavePath.isEmpty());
+    const int master = pty.master;
     ::fcntl(master, F_SETFL, O_NONBLOCK);
 
     frmMain window(settings, tables, dialogs, sounds);
@@ -74,7 +71,7 @@ void tst_EditorToWire::applyAndCommandReachTheClocks()
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     frmComm comm(tables, window, dialogs, clock);
-    comm.Form_Load(QString::fromLocal8Bit(name));
+    comm.Form_Load(pty.slavePath);
     QCOMPARE(comm.CommMode(), 1);
 
     // The operator edits group A and presses Enter.

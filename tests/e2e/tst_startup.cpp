@@ -1,4 +1,6 @@
 // The real program: started on a pseudo-terminal, ended by SIGTERM as if its window were closed.
+#include "support/Pty.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -38,8 +40,10 @@ void tst_Startup::informationRequests_data()
 {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("--version") << "--version" << "quillmarch 2.8.0\n";
-    QTest::newRow("--help names the link argument") << "--help" << "COM#, UDP# or a serial device path";
+    QTest::newRow("--version") << "--version"
+                               << "quillmarch 2.8.0\n";
+    QTest::newRow("--help names the link argument") << "--help"
+                                                    << "COM#, UDP# or a serial device path";
 }
 
 void tst_Startup::informationRequests()
@@ -68,18 +72,14 @@ void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
     seed.write("[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\nGroup-C=\"5\\t0\\t0\\t\\t0\"\n");
     seed.close();
 
-    int master = -1, slave = -1;
-    char name[256] = {};
-    QCOMPARE(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    const auto closePty = qScopeGuard([&] {
-        ::close(slave);
-        ::close(master);
-    });
+    Pty pty;
+    QVERIFY(!pty.slavePath.isEmpty());
+    const int master = pty.master;
 
     QProcess program;
     program.setProcessEnvironment(environment(home));
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(m_binary, {QString::fromLocal8Bit(name)});
+    program.start(m_binary, {pty.slavePath});
     QVERIFY(program.waitForStarted());
 
     // The program has opened the line when the terminal's speed turns to 9600 baud.

@@ -29,15 +29,14 @@ void tst_Udp::broadcastReachesTheMonitor()
     ini.close();
 
     // Inside the namespace only loopback exists; the default route sends the broadcast there.
-    const QString script = QStringLiteral(
-        "ip link set lo up && ip route add default dev lo || exit 90\n"
-        "\"$MONITOR\" UDP5000 --json > \"$HOME_DIR/received\" & monitor=$!\n"
-        "sleep 0.5\n"
-        "\"$PROGRAM\" UDP5000 & program=$!\n"
-        "sleep 4\n"
-        "kill -TERM $program; wait $program; status=$?\n"
-        "kill $monitor; wait $monitor\n"
-        "exit $status\n");
+    const QString script = QStringLiteral("ip link set lo up && ip route add default dev lo || exit 90\n"
+                                          "\"$MONITOR\" UDP5000 --json > \"$HOME_DIR/received\" & monitor=$!\n"
+                                          "sleep 0.5\n"
+                                          "\"$PROGRAM\" UDP5000 & program=$!\n"
+                                          "sleep 4\n"
+                                          "kill -TERM $program; wait $program; status=$?\n"
+                                          "kill $monitor; wait $monitor\n"
+                                          "exit $status\n");
     QProcess run;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

@@ -89,6 +89,5 @@ void tst_CodeTables::daylightCodeIsItsPosition()
         QCOMPARE(int(DaylightList[i].code), i);
 }
 
-
 QTEST_GUILESS_MAIN(tst_CodeTables)
 #include "tst_codetables.moc"

@@ -34,9 +34,6 @@ private slots:
     void saveWritesOnlyWhatDiffers();
 };
 
-
-
-
 void tst_GroupTable::storedForm_data()
 {
     QTest::addColumn<ClockFlags>("clocks");
@@ -44,10 +41,14 @@ void tst_GroupTable::storedForm_data()
     QTest::addColumn<int>("daylight");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("LOBBY") << clocksOf({1, 2, 3, 4, 5, 7}) << 8 << 30 << "LOBBY" << "1-5,7\t8\t30\tLOBBY\t0";
-    QTest::newRow("empty group") << clocksOf({}) << 0 << 0 << "" << "\t0\t0\t\t0";
-    QTest::newRow("blanks kept") << clocksOf({127}) << 28 << 38 << "  two  " << "127\t28\t38\t  two  \t0";
-    QTest::newRow("TAB in the text becomes a blank") << clocksOf({0}) << 1 << 2 << "A\tB" << "0\t1\t2\tA B\t0";
+    QTest::newRow("LOBBY") << clocksOf({1, 2, 3, 4, 5, 7}) << 8 << 30 << "LOBBY"
+                           << "1-5,7\t8\t30\tLOBBY\t0";
+    QTest::newRow("empty group") << clocksOf({}) << 0 << 0 << ""
+                                 << "\t0\t0\t\t0";
+    QTest::newRow("blanks kept") << clocksOf({127}) << 28 << 38 << "  two  "
+                                 << "127\t28\t38\t  two  \t0";
+    QTest::newRow("TAB in the text becomes a blank") << clocksOf({0}) << 1 << 2 << "A\tB"
+                                                     << "0\t1\t2\tA B\t0";
 }
 
 void tst_GroupTable::storedForm()
@@ -172,7 +173,6 @@ void tst_GroupTable::saveWritesOnlyWhatDiffers()
     SaveGroup(tables, settings, 2);
     QCOMPARE(failures, 1);
 }
-
 
 QTEST_GUILESS_MAIN(tst_GroupTable)
 #include "tst_grouptable.moc"

@@ -1,5 +1,6 @@
 // The real monitor on the slave side of a pseudo-terminal and on a loopback UDP port, and its refusals.
 #include "app/ClockPacket.h"
+#include "support/Pty.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -64,17 +65,13 @@ void tst_Monitor::run()
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, expected);
     QFETCH(int, status);
-    int master = -1, slave = -1;
-    char name[256] = {};
-    QCOMPARE(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    const auto closePty = qScopeGuard([&] {
-        ::close(slave);
-        ::close(master);
-    });
+    Pty pty;
+    QVERIFY(!pty.slavePath.isEmpty());
+    const int master = pty.master;
     quint16 port = 0;
     if (QUdpSocket probe; probe.bind(QHostAddress::LocalHost, 0))
         port = probe.localPort(); // free again once the probe closes
-    arguments.replaceInStrings(QRegularExpression(QStringLiteral("^PTY$")), QString::fromLocal8Bit(name));
+    arguments.replaceInStrings(QRegularExpression(QStringLiteral("^PTY$")), pty.slavePath);
     arguments.replaceInStrings(QRegularExpression(QStringLiteral("^UDP$")), QStringLiteral("UDP%1").arg(port));
 
     qputenv("TZ", "UTC"); // so that the receive time ends in Z

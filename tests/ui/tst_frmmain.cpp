@@ -114,7 +114,7 @@ void tst_frmMain::closingStoresPositionAndNextStartOpensThere()
     {
         SettingsStore settings(path);
         Seams seams_window;
-    frmMain window(settings, seams_window.tables, seams_window.dialogs, seams_window.sounds);
+        frmMain window(settings, seams_window.tables, seams_window.dialogs, seams_window.sounds);
         window.Form_Load();
         window.show();
         window.move(40, 30);
@@ -124,7 +124,8 @@ void tst_frmMain::closingStoresPositionAndNextStartOpensThere()
     }
     SettingsStore later(path);
     const double dpi = LogicalDpi();
-    QCOMPARE(later.GetSetting(QStringLiteral("MainLeft"), {}), StoredCoordinateText(float(std::round(40 * 1440 / dpi))));
+    QCOMPARE(later.GetSetting(QStringLiteral("MainLeft"), {}),
+             StoredCoordinateText(float(std::round(40 * 1440 / dpi))));
     QCOMPARE(later.GetSetting(QStringLiteral("MainTop"), {}), StoredCoordinateText(float(std::round(30 * 1440 / dpi))));
     Seams seams_next;
     frmMain next(later, seams_next.tables, seams_next.dialogs, seams_next.sounds);

@@ -227,7 +227,7 @@ void tst_GroupEditor::pastedTextIsStoredWhole()
     Editor e({"Group-A=1\t0\t0\t\t0"});
     const QString pasted = QStringLiteral("Twenty-five characters!!!");
     e.window->TextDisplay->setFocus();
-    e.window->TextDisplay->lineEdit()->insert(pasted); // as a paste does: no key press per character
+    e.window->TextDisplay->lineEdit()->insert(pasted);            // as a paste does: no key press per character
     QTest::keyClicks(e.window->TextDisplay, QStringLiteral("+")); // over 20: keys still accepted
     e.click(e.window->ApplyButton);
     QCOMPARE(e.tables.EditGroups[0].DisplayText, pasted + QStringLiteral("+"));
@@ -240,9 +240,15 @@ void tst_GroupEditor::moveQuestions_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<QString>("field");
-    QTest::newRow("Yes moves them") << MsgResult::Yes << "" << "3-6" << "3-6";
-    QTest::newRow("No keeps them in A") << MsgResult::No << "4-5" << "3,6" << "3,6";
-    QTest::newRow("Cancel stores nothing for B") << MsgResult::Cancel << "4-5" << "9" << "9";
+    QTest::newRow("Yes moves them") << MsgResult::Yes << ""
+                                    << "3-6"
+                                    << "3-6";
+    QTest::newRow("No keeps them in A") << MsgResult::No << "4-5"
+                                        << "3,6"
+                                        << "3,6";
+    QTest::newRow("Cancel stores nothing for B") << MsgResult::Cancel << "4-5"
+                                                 << "9"
+                                                 << "9";
 }
 
 void tst_GroupEditor::moveQuestions()
@@ -257,7 +263,8 @@ void tst_GroupEditor::moveQuestions()
     e.click(e.window->ApplyButton);
     QCOMPARE(e.dialogs.calls.size(), 1);
     const RecordedMsgBox& box = e.dialogs.calls[0];
-    QCOMPARE(box.text, QStringLiteral("Clock Numbers 4-5 are currently in Group A\rDo you want to MOVE them to Group B?"));
+    QCOMPARE(box.text,
+             QStringLiteral("Clock Numbers 4-5 are currently in Group A\rDo you want to MOVE them to Group B?"));
     QCOMPARE(box.buttons, MsgButtons::YesNoCancel);
     QCOMPARE(box.defaultButton, MsgResult::Cancel);
     QCOMPARE(box.icon, MsgIcon::Question);
@@ -295,7 +302,8 @@ void tst_GroupEditor::historiesAcrossRuns()
     QCOMPARE(e.settings.GetSetting(QStringLiteral("ClockNumberHistory"), {}),
              QStringLiteral("5\t12\t11\t10\t9\t8\t7\t6\t4\t3"));
     e.open();
-    QCOMPARE(e.history(e.window->GroupClockNumbers), (QStringList{"5", "12", "11", "10", "9", "8", "7", "6", "4", "3"}));
+    QCOMPARE(e.history(e.window->GroupClockNumbers),
+             (QStringList{"5", "12", "11", "10", "9", "8", "7", "6", "4", "3"}));
 }
 
 void tst_GroupEditor::groupChangeWhileModified()

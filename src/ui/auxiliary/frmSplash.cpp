@@ -6,8 +6,8 @@
 
 #include <QFrame>
 #include <QGridLayout>
-#include <QLabel>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -50,8 +50,8 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
     lblPlatform = makeLabel(fraMainFrame, "lblPlatform", QStringLiteral("Time Network Control for Windows"),
                             DesignFont(sansSerif, 13.5, true));
     lblVersion = makeLabel(fraMainFrame, "lblVersion", QStringLiteral("Version X.Y"), DesignFont(sansSerif, 12, true));
-    lblCompany = makeLabel(fraMainFrame, "lblCompany", QStringLiteral("Orvale Instruments, Inc."),
-                           DesignFont(sansSerif, 9.75));
+    lblCompany =
+        makeLabel(fraMainFrame, "lblCompany", QStringLiteral("Orvale Instruments, Inc."), DesignFont(sansSerif, 9.75));
     lblCopyright = makeLabel(fraMainFrame, "lblCopyright", MakerInfo::kRightsNotice, DesignFont(sansSerif, 9.75));
 
     auto* grid = new QGridLayout(fraMainFrame);

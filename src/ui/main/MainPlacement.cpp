@@ -10,8 +10,8 @@ double halfOfRounded(double value)
 }
 } // namespace
 
-QPointF PlaceMainWindow(float storedLeft, float storedTop, double screenWidth, double screenHeight,
-                        double windowWidth, double windowHeight)
+QPointF PlaceMainWindow(float storedLeft, float storedTop, double screenWidth, double screenHeight, double windowWidth,
+                        double windowHeight)
 {
     if (storedLeft < -400 || storedLeft > screenWidth - 400 || storedTop < -400 || storedTop > screenHeight - 400)
         return {halfOfRounded(screenWidth - windowWidth), halfOfRounded(screenHeight - windowHeight)};

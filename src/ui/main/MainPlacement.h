@@ -5,8 +5,8 @@
 #include <QString>
 
 // A stored position more than 400 twips off the screen, or none (-401), centres the window.
-QPointF PlaceMainWindow(float storedLeft, float storedTop, double screenWidth, double screenHeight,
-                        double windowWidth, double windowHeight);
+QPointF PlaceMainWindow(float storedLeft, float storedTop, double screenWidth, double screenHeight, double windowWidth,
+                        double windowHeight);
 
 // A stored coordinate as a single-precision number; text that is not a number reads as `fallback`.
 float ReadStoredCoordinate(const QString& text, float fallback);

@@ -157,11 +157,13 @@ void frmMain::Form_Load()
         m_panels[size_t(i)]->setFixedWidth(TwipsToPixels(kPanelWidths[i], dpi));
 
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const float left = ReadStoredCoordinate(m_settings.GetSetting(QStringLiteral("MainLeft"), QStringLiteral("-401")), -401);
-    const float top = ReadStoredCoordinate(m_settings.GetSetting(QStringLiteral("MainTop"), QStringLiteral("-401")), -401);
-    const QPointF place = PlaceMainWindow(left, top, PixelsToTwips(screen.width(), dpi),
-                                          PixelsToTwips(screen.height(), dpi), PixelsToTwips(width(), dpi),
-                                          PixelsToTwips(height(), dpi));
+    const float left =
+        ReadStoredCoordinate(m_settings.GetSetting(QStringLiteral("MainLeft"), QStringLiteral("-401")), -401);
+    const float top =
+        ReadStoredCoordinate(m_settings.GetSetting(QStringLiteral("MainTop"), QStringLiteral("-401")), -401);
+    const QPointF place =
+        PlaceMainWindow(left, top, PixelsToTwips(screen.width(), dpi), PixelsToTwips(screen.height(), dpi),
+                        PixelsToTwips(width(), dpi), PixelsToTwips(height(), dpi));
     move(TwipsToPixels(place.x(), dpi), TwipsToPixels(place.y(), dpi));
 
     // 2 to 4: the history lists, at most ten entries each (a tenth keeps the rest of the text).
@@ -380,13 +382,14 @@ void frmMain::ApplyButton_Click()
         if (n == 0)
             continue;
         const QString question =
-            n == 1 ? QStringLiteral("Clock Number ") + FormatClockList(shared) + QStringLiteral(" is currently in Group ") +
-                         IndexToLetter(g) + kCR + QStringLiteral("Do you want to MOVE it to Group ") +
-                         IndexToLetter(sel) + QLatin1Char('?')
+            n == 1 ? QStringLiteral("Clock Number ") + FormatClockList(shared) +
+                         QStringLiteral(" is currently in Group ") + IndexToLetter(g) + kCR +
+                         QStringLiteral("Do you want to MOVE it to Group ") + IndexToLetter(sel) + QLatin1Char('?')
                    : QStringLiteral("Clock Numbers ") + FormatClockList(shared) +
                          QStringLiteral(" are currently in Group ") + IndexToLetter(g) + kCR +
                          QStringLiteral("Do you want to MOVE them to Group ") + IndexToLetter(sel) + QLatin1Char('?');
-        const MsgResult answer = m_dialogs.MsgBox(question, MsgButtons::YesNoCancel, MsgIcon::Question, MsgResult::Cancel);
+        const MsgResult answer =
+            m_dialogs.MsgBox(question, MsgButtons::YesNoCancel, MsgIcon::Question, MsgResult::Cancel);
         if (answer == MsgResult::Yes) {
             for (size_t c = 0; c < shared.size(); ++c)
                 if (shared[c])

@@ -22,8 +22,7 @@ class frmMain : public QWidget, public StatusPanels
     Q_OBJECT
 
 public:
-    frmMain(SettingsStore& settings, GroupTables& tables, Dialogs& dialogs, Sounds& sounds,
-            QWidget* parent = nullptr);
+    frmMain(SettingsStore& settings, GroupTables& tables, Dialogs& dialogs, Sounds& sounds, QWidget* parent = nullptr);
 
     // Loads the window without showing it: size, controls, placement, history lists, the group shown last.
     void Form_Load();
