@@ -1,0 +1,225 @@
+#include "presets/PresetTable.h"
+
+#include "model/CodeTables.h"
+#include "model/SettingsStore.h"
+#include "model/Windows1252.h"
+#include "platform/Dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+const QString kIndexKey = QStringLiteral("PSIdx");
+constexpr QChar kQuote = u'"';
+constexpr QChar kComma = u',';
+constexpr QChar kBlank = u' ';
+
+// Only the space character counts as a blank here; a TAB is part of the text.
+QStringView trimBlanks(QStringView text)
+{
+    while (!text.isEmpty() && text.front() == kBlank)
+        text = text.mid(1);
+    while (!text.isEmpty() && text.back() == kBlank)
+        text.chop(1);
+    return text;
+}
+
+// The fields of one line. A field that starts with a double quote runs to the next one, commas included, and what
+// follows it up to the comma is ignored; any other field runs to the comma. False when a quote is not closed on its
+// line: the field would otherwise swallow the records that follow.
+bool splitFields(QStringView line, QList<QStringView>& fields)
+{
+    qsizetype i = 0;
+    for (;;) {
+        while (i < line.size() && line[i] == kBlank)
+            ++i;
+        if (i < line.size() && line[i] == kQuote) {
+            const qsizetype close = line.indexOf(kQuote, i + 1);
+            if (close < 0)
+                return false;
+            fields.append(line.sliced(i + 1, close - i - 1));
+            i = line.indexOf(kComma, close + 1);
+        } else {
+            const qsizetype comma = line.indexOf(kComma, i);
+            fields.append(line.sliced(i, (comma < 0 ? line.size() : comma) - i));
+            i = comma;
+        }
+        if (i < 0)
+            return true;
+        ++i;
+    }
+}
+
+// Decimal digits with an optional sign, blanks around them, fitting into 16 bits.
+bool readNumber(QStringView field, qint16& value)
+{
+    field = trimBlanks(field);
+    const QStringView digits = field.startsWith(u'-') || field.startsWith(u'+') ? field.mid(1) : field;
+    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return false;
+    bool ok = false;
+    value = field.toShort(&ok, 10);
+    return ok;
+}
+
+// Trimmed, cut, and trimmed again so that a cut cannot leave a blank at the end: the name must equal its list entry.
+QString trimmedAndCut(QStringView field, qsizetype limit)
+{
+    return trimBlanks(trimBlanks(field).left(limit)).toString();
+}
+
+// A double quote would end the field early when read back, a line end the record.
+QByteArray quotedField(QString text)
+{
+    text.replace(kQuote, QLatin1Char('\''));
+    text.replace(QChar(13), kBlank);
+    text.replace(QChar(10), kBlank);
+    return '"' + ToWindows1252(text) + '"';
+}
+
+} // namespace
+
+PresetTable::PresetTable(SettingsStore& settings, Dialogs& dialogs, const QString& filePath, QObject* parent)
+    : QObject(parent), m_settings(settings), m_dialogs(dialogs), m_filePath(filePath)
+{}
+
+QString PresetTable::DefaultFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Quillmarch/Quillmarch-Presets.txt");
+}
+
+bool PresetTable::LoadPresets()
+{
+    m_presets.clear();
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Writing the empty table over a file that exists would throw its presets away.
+        if (!QFileInfo::exists(m_filePath))
+            SavePresets();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    readPresets(bytes);
+    return true;
+}
+
+void PresetTable::readPresets(const QByteArray& bytes)
+{
+    m_presets.clear();
+    // One byte is one character, so the separators keep their places. CR LF, LF and CR all end a line.
+    QString text = FromWindows1252(bytes);
+    text.replace(QChar(13), QChar(10));
+    QList<QStringView> fields;
+    for (const QStringView line : QStringView(text).tokenize(QChar(10), Qt::SkipEmptyParts)) {
+        // A malformed record is dropped on its own; the next line is read as usual.
+        fields.clear();
+        if (trimBlanks(line).isEmpty() || !splitFields(line, fields) || fields.size() != 4)
+            continue;
+        const QString name = trimmedAndCut(fields[0], kNameLimit);
+        qint16 zone = 0, daylight = 0;
+        // A position outside its list would make the windows read past it.
+        if (name.isEmpty() || !readNumber(fields[1], zone) || !readNumber(fields[2], daylight) || zone < 0 ||
+            zone >= qint16(TimeZoneList.size()) || daylight < 0 || daylight >= qint16(DaylightList.size()))
+            continue;
+        // Of names that differ only in case, the first in the file wins.
+        if (FindPreset(name) < 0)
+            AddPreset(name, zone, daylight, trimmedAndCut(fields[3], kTextLimit));
+    }
+}
+
+bool PresetTable::SavePresets()
+{
+    // The first save on this account finds no folder yet.
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    // A temporary file renamed over the old one: a failed write leaves the old file whole, not shortened.
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        showFileMessage(QStringLiteral("Unable to Create or Overwrite Presets File"));
+        return false;
+    }
+    const QByteArray bytes = presetFileBytes();
+    // Qt 6.4's commit() ignores a failing flush of its buffer and would rename the shortened file over the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
+        showFileMessage(QStringLiteral("Disk Error Writing to Presets File"));
+        return false;
+    }
+    return true;
+}
+
+QByteArray PresetTable::presetFileBytes() const
+{
+    QByteArray bytes;
+    for (const PresetRecord& preset : m_presets) {
+        bytes += quotedField(preset.Name) + ',' + QByteArray::number(preset.ZoneIndex) + ',' +
+                 QByteArray::number(preset.DaylightIndex) + ',' + quotedField(preset.DisplayText) + "\r\n";
+    }
+    return bytes;
+}
+
+void PresetTable::showFileMessage(const QString& headline)
+{
+    m_dialogs.MsgBox(headline + QChar(13) + kQuote + m_filePath + kQuote, MsgButtons::Ok, MsgIcon::None, MsgResult::Ok);
+}
+
+qint16 PresetTable::FindPreset(const QString& name) const
+{
+    const QString key = name.toUpper();
+    for (qsizetype p = 0; p < m_presets.size(); ++p) {
+        if (m_presets[p].UpperName == key)
+            return qint16(p);
+    }
+    return -1;
+}
+
+qint16 PresetTable::AddPreset(const QString& name, qint16 zoneIndex, qint16 daylightIndex, const QString& text)
+{
+    if (m_presets.size() >= kMaxPresets)
+        return -1;
+    PresetRecord preset;
+    preset.Name = trimBlanks(name).toString();
+    preset.ZoneIndex = zoneIndex;
+    preset.DaylightIndex = daylightIndex;
+    preset.DisplayText = text;
+    // From the trimmed name, so that the record is found by the name the list shows.
+    preset.UpperName = preset.Name.toUpper();
+    m_presets.append(preset);
+    emit presetAdded(preset.Name);
+    return qint16(m_presets.size() - 1);
+}
+
+void PresetTable::RemovePreset(qint16 position)
+{
+    if (position < 0 || position >= m_presets.size())
+        return;
+    const QString name = m_presets.takeAt(position).Name;
+    emit presetRemoved(name);
+}
+
+qint16 PresetTable::storedListPosition() const
+{
+    if (m_presets.isEmpty())
+        return -1;
+    bool ok = false;
+    const qint16 stored = m_settings.GetSetting(kIndexKey, QStringLiteral("0")).toShort(&ok);
+    // Only positions of 0 and above are ever stored; anything else, or a shorter list, starts at the first name.
+    return ok && stored >= 0 && stored < PresetCount() ? stored : 0;
+}
+
+void PresetTable::SavePresetIndex(int listPosition)
+{
+    if (listPosition < 0)
+        return;
+    bool ok = false;
+    const int stored = m_settings.GetSetting(kIndexKey, QStringLiteral("0")).toInt(&ok);
+    if (!ok || stored != listPosition)
+        m_settings.SaveSetting(kIndexKey, QString::number(listPosition));
+}

@@ -1,0 +1,83 @@
+// The presets: the table the presets window holds while it is open, and the file that keeps it between runs.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class Dialogs;
+class SettingsStore;
+
+struct PresetRecord
+{
+    QString Name;             // no leading or trailing blanks, 1 to 40 characters
+    qint16 ZoneIndex = 0;     // position in TimeZoneList, not the code
+    qint16 DaylightIndex = 0; // position in DaylightList
+    QString DisplayText;
+    QString UpperName; // Name in upper case: the lookup key, so names are unique without regard to case; not stored
+
+    bool operator==(const PresetRecord&) const = default;
+};
+
+// Positions in the table are insertion order; the window shows the names sorted and converts only by name. The window
+// keeps its list in step through presetAdded and presetRemoved, which arrive before the call that caused them returns.
+class PresetTable : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr qint16 kMaxPresets = 32767;
+    static constexpr qsizetype kNameLimit = 40;
+    static constexpr qsizetype kTextLimit = 20; // when read from the file
+
+    // The two failure messages of SavePresets go through `dialogs`; "PSIdx" lives in `settings`.
+    PresetTable(SettingsStore& settings, Dialogs& dialogs, const QString& filePath = DefaultFilePath(),
+                QObject* parent = nullptr);
+
+    // $XDG_DATA_HOME/Quillmarch/Quillmarch-Presets.txt: an installed program cannot write beside itself.
+    static QString DefaultFilePath();
+
+    const QList<PresetRecord>& Presets() const { return m_presets; }
+    qint16 PresetCount() const { return qint16(m_presets.size()); }
+    QString PresetFilePath() const { return m_filePath; }
+
+    // Replaces the table with the file's presets. A missing file is created empty; a file that exists but cannot be
+    // read is left as it is. False, with an empty table, when the file could not be read.
+    bool LoadPresets();
+    // The reading part of LoadPresets on the file's bytes. The table is emptied first without presetRemoved: the
+    // window builds a table, and an empty list, each time it opens.
+    void readPresets(const QByteArray& bytes);
+
+    // Replaces the file with the table, atomically: on failure the operator sees why and the old file stays whole.
+    bool SavePresets();
+    // What SavePresets writes: one line per preset, CR LF, Windows-1252.
+    QByteArray presetFileBytes() const;
+
+    // Position of the preset with that name in any case, -1 when there is none.
+    qint16 FindPreset(const QString& name) const;
+    // Appends a preset (name trimmed of blanks, text as given) and returns its position; -1, with nothing added, when
+    // the table is full. Callers make sure that the name is not in the table yet.
+    qint16 AddPreset(const QString& name, qint16 zoneIndex, qint16 daylightIndex, const QString& text);
+    // Does nothing for a position outside the table (FindPreset's -1 among them).
+    void RemovePreset(qint16 position);
+
+    // The list position to select when the window opens: the stored "PSIdx" when it lies inside the list, else the
+    // first name; -1 when there is no preset.
+    qint16 storedListPosition() const;
+    // Stores the selected list position as "PSIdx" when it differs from the stored one; -1 (no selection) is not
+    // stored.
+    void SavePresetIndex(int listPosition);
+
+signals:
+    void presetAdded(const QString& name);
+    void presetRemoved(const QString& name);
+
+private:
+    void showFileMessage(const QString& headline);
+
+    SettingsStore& m_settings;
+    Dialogs& m_dialogs;
+    QString m_filePath;
+    QList<PresetRecord> m_presets;
+};

@@ -1,0 +1,232 @@
+// The presets table and its file: what the reader keeps, the bytes written, a failed save, "PSIdx".
+#include "model/SettingsStore.h"
+#include "presets/PresetTable.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+struct Env
+{
+    QTemporaryDir dir;
+    SettingsStore settings{dir.filePath(QStringLiteral("Quillmarch.ini"))};
+    ScriptedDialogs dialogs;
+    QString path = dir.filePath(QStringLiteral("Quillmarch/Quillmarch-Presets.txt"));
+    PresetTable table{settings, dialogs, path};
+};
+
+// Presets as "Name|zone|daylight|text".
+QStringList describe(const PresetTable& table)
+{
+    QStringList rows;
+    for (const PresetRecord& p : table.Presets())
+        rows << QStringLiteral("%1|%2|%3|%4").arg(p.Name).arg(p.ZoneIndex).arg(p.DaylightIndex).arg(p.DisplayText);
+    return rows;
+}
+
+void fill(PresetTable& table, const QStringList& rows)
+{
+    for (const QString& row : rows) {
+        const QStringList f = row.split(QLatin1Char('|'));
+        table.AddPreset(f[0], f[1].toShort(), f[2].toShort(), f[3]);
+    }
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+} // namespace
+
+class tst_PresetTable : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reading_data();
+    void reading();
+    void writing_data();
+    void writing();
+    void failedSaveKeepsOldFile_data();
+    void failedSaveKeepsOldFile();
+    void loadingTheFile();
+    void editingTheTable();
+    void listPosition_data();
+    void listPosition();
+};
+
+void tst_PresetTable::reading_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("presets");
+    const QString lobby = QStringLiteral("Lobby|8|30|WELCOME");
+    QTest::newRow("written form") << QByteArray("\"Lobby\",8,30,\"WELCOME\"\r\n") << QStringList{lobby};
+    QTest::newRow("unquoted, blanks around and inside fields, LF, no last line end")
+        << QByteArray("  \"  Lobby  \" , 8 ,30,\"  WELCOME  \"  \n Hall ,+5, 06 , HI THERE ")
+        << QStringList{lobby, "Hall|5|6|HI THERE"};
+    QTest::newRow("comma inside quotes, rest after a quote ignored")
+        << QByteArray("\"Joe\"s Bar\",1,2,\"A, B\"\r\n") << QStringList{"Joe|1|2|A, B"};
+    QTest::newRow("name cut to 40, text to 20, no blank left at a cut")
+        << QByteArray(QByteArray(45, 'N') + ",1,2," + QByteArray(25, 'T') + "\r\n" + QByteArray(39, 'M') + " X,1,2," +
+                      QByteArray(19, 'U') + " V\r\n")
+        << QStringList{QString(40, 'N') + "|1|2|" + QString(20, 'T'), QString(39, 'M') + "|1|2|" + QString(19, 'U')};
+    QTest::newRow("positions outside the lists, blank names, a name repeated in other case")
+        << QByteArray(
+               "A,28,38,x\r\nB,29,0,x\r\nC,0,39,x\r\nD,-1,0,x\r\nE,0,-1,x\r\n\"  \",1,1,x\r\n,1,1,x\r\na,1,1,y\r\n")
+        << QStringList{"A|28|38|x"};
+    QTest::newRow("malformed records between good ones")
+        << QByteArray("Lobby,8,30,WELCOME\r\n\r\n   \r\nBad,x,1,T\r\nBig,32768,1,T\r\nShort,1,2\r\nFive,1,2,T,9\r\n"
+                      "\"Open,1,2,T\r\nEmpty,,1,T\r\nHall,1,2,\r\n")
+        << QStringList{lobby, "Hall|1|2|"};
+    QTest::newRow("Windows-1252 letters")
+        << QByteArray("\"Z\xfcrich \x80\",1,2,\"\x93HI\x94\"\r\n") << QStringList{QStringLiteral("Zürich €|1|2|“HI”")};
+}
+
+void tst_PresetTable::reading()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, presets);
+    Env env;
+    env.table.readPresets(file);
+    QCOMPARE(describe(env.table), presets);
+}
+
+void tst_PresetTable::writing_data()
+{
+    QTest::addColumn<QStringList>("presets");
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("table order, CR LF, Windows-1252, name trimmed, text as given")
+        << QStringList{"Lobby|8|30|WELCOME", QStringLiteral(" Zürich € |0|38|  HI  ")}
+        << QByteArray("\"Lobby\",8,30,\"WELCOME\"\r\n\"Z\xfcrich \x80\",0,38,\"  HI  \"\r\n");
+    QTest::newRow("empty table is an empty file") << QStringList{} << QByteArray("");
+    QTest::newRow("quote and line ends cannot end a field")
+        << QStringList{"Say \"hi\"|1|2|A\rB\nC"} << QByteArray("\"Say 'hi'\",1,2,\"A B C\"\r\n");
+}
+
+void tst_PresetTable::writing()
+{
+    QFETCH(QStringList, presets);
+    QFETCH(QByteArray, file);
+    Env env; // its folder does not exist yet
+    fill(env.table, presets);
+    QVERIFY(env.table.SavePresets());
+    QCOMPARE(contentOf(env.path), file);
+    QCOMPARE(env.dialogs.calls.size(), 0);
+}
+
+void tst_PresetTable::failedSaveKeepsOldFile_data()
+{
+    QTest::addColumn<bool>("folderIsAFile");
+    QTest::addColumn<int>("presets");
+    QTest::addColumn<QString>("headline");
+    QTest::newRow("folder cannot be created") << true << 1 << "Unable to Create or Overwrite Presets File";
+    // A file size limit works for root too, where a read-only folder would not. A small file fails when the
+    // buffer is written out at the end, a large one at once.
+    QTest::newRow("write fails at the end") << false << 300 << "Disk Error Writing to Presets File";
+    QTest::newRow("write fails at once") << false << 3000 << "Disk Error Writing to Presets File";
+}
+
+void tst_PresetTable::failedSaveKeepsOldFile()
+{
+    QFETCH(bool, folderIsAFile);
+    QFETCH(int, presets);
+    QFETCH(QString, headline);
+    Env env;
+    const QByteArray old("\"Lobby\",8,30,\"WELCOME\"\r\n");
+    QFile file(folderIsAFile ? env.dir.filePath(QStringLiteral("Quillmarch")) : env.path);
+    QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()) && file.open(QIODevice::WriteOnly) && file.write(old));
+    file.close();
+    for (int n = 0; n < presets; ++n)
+        env.table.AddPreset(QString::number(n), 1, 2, QStringLiteral("A TEXT OF TWENTY CHR"));
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit limited{4096, unlimited.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, folderIsAFile ? &unlimited : &limited);
+    const bool saved = env.table.SavePresets();
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+
+    QVERIFY(!saved);
+    QCOMPARE(contentOf(file.fileName()), old);
+    QCOMPARE(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files), QStringList{QFileInfo(file).fileName()});
+    QCOMPARE(env.dialogs.calls.size(), 1);
+    const RecordedMsgBox& box = env.dialogs.calls[0];
+    QCOMPARE(box.text, headline + "\r\"" + env.path + "\"");
+    QVERIFY(box.buttons == MsgButtons::Ok && box.icon == MsgIcon::None && box.title == "Quillmarch");
+}
+
+void tst_PresetTable::loadingTheFile()
+{
+    // A missing file is created empty, in the account's data folder; one that cannot be read is left alone.
+    Env env;
+    qputenv("XDG_DATA_HOME", env.dir.path().toLocal8Bit());
+    PresetTable table(env.settings, env.dialogs);
+    QVERIFY(!table.LoadPresets());
+    QCOMPARE(contentOf(env.path), QByteArray());
+    QVERIFY(QFile::remove(env.path) && QDir().mkdir(env.path));
+    QVERIFY(!table.LoadPresets());
+    QVERIFY(QFileInfo(env.path).isDir());
+    QCOMPARE(env.dialogs.calls.size(), 0);
+}
+
+void tst_PresetTable::editingTheTable()
+{
+    Env env;
+    QSignalSpy added(&env.table, &PresetTable::presetAdded);
+    QSignalSpy removed(&env.table, &PresetTable::presetRemoved);
+    fill(env.table, {"Lobby|1|1|", " Hall |2|2|", "Dock|3|3|"});
+    QCOMPARE(added.size(), 3);
+    QCOMPARE(added[1][0], QStringLiteral("Hall"));
+    QCOMPARE(env.table.FindPreset(QStringLiteral("hALL")), 1);
+    QCOMPARE(env.table.FindPreset(QStringLiteral("Gate")), -1);
+    env.table.RemovePreset(-1);
+    env.table.RemovePreset(3);
+    QCOMPARE(removed.size(), 0);
+    env.table.RemovePreset(1);
+    QCOMPARE(describe(env.table), (QStringList{"Lobby|1|1|", "Dock|3|3|"}));
+    QCOMPARE(removed.takeFirst()[0], QStringLiteral("Hall"));
+    while (env.table.AddPreset(QString::number(env.table.PresetCount()), 0, 0, QString()) >= 0) {
+    }
+    QCOMPARE(env.table.PresetCount(), PresetTable::kMaxPresets); // positions are 16-bit
+}
+
+void tst_PresetTable::listPosition_data()
+{
+    QTest::addColumn<QString>("stored"); // null: no "PSIdx" yet
+    QTest::addColumn<int>("presets");
+    QTest::addColumn<int>("opensAt");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("storedAfter");
+    QTest::newRow("absent: first name; no selection stores nothing") << QString() << 3 << 0 << -1 << QString();
+    QTest::newRow("inside the list; the same position not written again") << "02" << 3 << 2 << 2 << "02";
+    QTest::newRow("past the list: first name; a new position stored") << "7" << 3 << 0 << 1 << "1";
+    QTest::newRow("negative or not a number: first name, replaced") << "-x" << 3 << 0 << 0 << "0";
+    QTest::newRow("no presets: nothing selected") << "2" << 0 << -1 << -1 << "2";
+}
+
+void tst_PresetTable::listPosition()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, presets);
+    QFETCH(int, opensAt);
+    QFETCH(int, selected);
+    QFETCH(QString, storedAfter);
+    Env env;
+    if (!stored.isNull())
+        env.settings.SaveSetting(QStringLiteral("PSIdx"), stored);
+    for (int n = 0; n < presets; ++n)
+        env.table.AddPreset(QString::number(n), 0, 0, QString());
+    QCOMPARE(env.table.storedListPosition(), opensAt);
+    env.table.SavePresetIndex(selected);
+    QCOMPARE(env.settings.GetSetting(QStringLiteral("PSIdx"), QString()), storedAfter);
+}
+
+QTEST_GUILESS_MAIN(tst_PresetTable)
+#include "tst_presettable.moc"
