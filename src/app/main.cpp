@@ -7,6 +7,7 @@
 #include "platform/QtDialogs.h"
 #include "platform/Sounds.h"
 #include "platform/SystemClock.h"
+#include "presets/frmPresets.h"
 #include "ui/auxiliary/frmSplash.h"
 #include "ui/main/frmMain.h"
 
@@ -98,6 +99,10 @@ int Main(QApplication& app, const QString& argumentText)
     // 4: the main window, loaded but not shown.
     mainWindow = std::make_unique<frmMain>(settings, tables, dialogs, sounds);
     mainWindow->Form_Load();
+    mainWindow->showPresets = [&] {
+        frmPresets presets(*mainWindow, settings, dialogs);
+        presets.exec();
+    };
 
     // 5
     waitUntil(clock, splashEnd, quitting);

@@ -1,0 +1,146 @@
+#include "presets/frmEditPreset.h"
+
+#include "platform/Dialogs.h"
+#include "ui/FocusValidation.h"
+#include "ui/Twips.h"
+#include "ui/main/frmMain.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+bool RefusePresetKey(const QString& typed, const QString& text, int limit, bool hasSelection)
+{
+    if (typed.isEmpty())
+        return false;
+    const char16_t c = typed.at(0).unicode();
+    if (c == u'"')
+        return true;
+    return c >= 32 && c != 127 && text.size() == limit && !hasSelection;
+}
+
+frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, Dialogs& dialogs, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint),
+      m_edit(PresetEdit), m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("frmEditPreset"));
+    setWindowTitle(QStringLiteral("Quillmarch -- Editing Preset"));
+    const double dpi = LogicalDpi(owner);
+    setFixedSize(TwipsToPixels(8040, dpi), TwipsToPixels(3120, dpi));
+    const auto place = [dpi](QWidget* w, const char* name, QRectF twips) {
+        w->setObjectName(QString::fromLatin1(name));
+        w->setGeometry(TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), dpi));
+        if (qobject_cast<QLabel*>(w))
+            w->resize(std::max(w->width(), w->sizeHint().width()), w->height());
+    };
+    PresetName = new QLineEdit(this);
+    place(PresetName, "PresetName", {240, 360, 2805, 315});
+    place(new QLabel(QStringLiteral("Preset Name"), this), "Label1", {240, 120, 975, 255});
+    place(new QLabel(QStringLiteral("Time Zone"), this), "Label4", {240, 840, 855, 255});
+    TimeZone = new QComboBox(this);
+    place(TimeZone, "TimeZone", {240, 1080, 7575, 315});
+    place(new QLabel(QStringLiteral("Daylight Savings"), this), "Label5", {240, 1560, 1215, 255});
+    Daylight = new QComboBox(this);
+    place(Daylight, "Daylight", {240, 1800, 7575, 315});
+    place(new QLabel(QStringLiteral("Text Display"), this), "Label3", {240, 2280, 975, 255});
+    TextDisplay = new QComboBox(this);
+    TextDisplay->setEditable(true);
+    TextDisplay->setInsertPolicy(QComboBox::NoInsert);
+    place(TextDisplay, "TextDisplay", {240, 2520, 2415, 315});
+    CancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    place(CancelButton, "CancelButton", {5040, 2520, 1215, 375});
+    CancelButton->setAutoDefault(false);
+    OKButton = new QPushButton(QStringLiteral("&OK"), this);
+    place(OKButton, "OKButton", {6600, 2520, 1215, 375});
+    OKButton->setDefault(true);
+    setTabOrder(PresetName, TimeZone);
+    setTabOrder(TimeZone, Daylight);
+    setTabOrder(Daylight, TextDisplay);
+    setTabOrder(TextDisplay, CancelButton);
+    setTabOrder(CancelButton, OKButton);
+    connect(OKButton, &QPushButton::clicked, this, &frmEditPreset::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &frmEditPreset::CancelButton_Click);
+    PresetName->installEventFilter(this);
+    TextDisplay->installEventFilter(this);
+
+    auto* validation = new FocusValidation(this);
+    validation->setValidator(PresetName, [this] { return PresetName_Validate(); });
+    validation->setCausesValidation(CancelButton, false);
+    validation->setDefaultButton(OKButton);
+
+    // Load: 400 twips right of and below the presets window, the main window's lists, then the values.
+    if (owner)
+        move(owner->pos() + QPoint(TwipsToPixels(400, dpi), TwipsToPixels(400, dpi)));
+    for (int i = 0; i < main.TimeZone->count(); ++i)
+        TimeZone->addItem(main.TimeZone->itemText(i));
+    for (int i = 0; i < main.Daylight->count(); ++i)
+        Daylight->addItem(main.Daylight->itemText(i));
+    for (int i = 0; i < main.TextDisplay->count(); ++i)
+        TextDisplay->addItem(main.TextDisplay->itemText(i));
+    PresetName->setText(m_edit.Name);
+    TimeZone->setCurrentIndex(m_edit.ZoneIndex);
+    Daylight->setCurrentIndex(m_edit.DaylightIndex);
+    TextDisplay->setCurrentIndex(-1);
+    TextDisplay->setEditText(m_edit.DisplayText);
+    // An existing preset keeps its name.
+    PresetName->setEnabled(PresetName->text().isEmpty());
+    (PresetName->isEnabled() ? static_cast<QWidget*>(PresetName) : TimeZone)->setFocus();
+}
+
+bool frmEditPreset::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const QString typed = static_cast<QKeyEvent*>(event)->text();
+    if (watched == PresetName)
+        return RefusePresetKey(typed, PresetName->text(), m_edit.NameLimit, PresetName->hasSelectedText());
+    if (watched == TextDisplay)
+        return RefusePresetKey(typed, TextDisplay->currentText(), 20, TextDisplay->lineEdit()->hasSelectedText());
+    return false;
+}
+
+bool frmEditPreset::PresetName_Validate()
+{
+    if (!PresetName->text().trimmed().isEmpty())
+        return true;
+    m_dialogs.MsgBox(QStringLiteral("Please Enter a Name for the Preset"), MsgButtons::Ok, MsgIcon::Exclamation,
+                     MsgResult::Ok);
+    return false;
+}
+
+void frmEditPreset::OKButton_Click()
+{
+    accept();
+}
+
+void frmEditPreset::CancelButton_Click()
+{
+    m_edit.Cancelled = true;
+    QDialog::reject();
+}
+
+void frmEditPreset::reject()
+{
+    CancelButton_Click();
+}
+
+void frmEditPreset::closeEvent(QCloseEvent* event)
+{
+    // The close box runs no name check and counts as OK.
+    if (isVisible())
+        accept();
+    event->accept();
+}
+
+void frmEditPreset::done(int result)
+{
+    m_edit.Name = PresetName->text();
+    m_edit.ZoneIndex = qint16(TimeZone->currentIndex());
+    m_edit.DaylightIndex = qint16(Daylight->currentIndex());
+    m_edit.DisplayText = TextDisplay->currentText();
+    QDialog::done(result);
+}

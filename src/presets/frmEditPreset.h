@@ -1,0 +1,59 @@
+// The preset editor: name, time zone, daylight rule and text of one preset, handed in and out through PresetEdit.
+#pragma once
+
+#include <QDialog>
+
+class Dialogs;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class frmMain;
+
+struct PresetEditRecord
+{
+    QString Name;
+    qint16 ZoneIndex = 0;
+    qint16 DaylightIndex = 0;
+    QString DisplayText;
+    qint16 NameLimit = 40;
+    bool Cancelled = false;
+};
+
+class frmEditPreset : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `owner` is the presets window; the lists and the text history come from the main window.
+    frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, Dialogs& dialogs, QWidget* owner);
+
+    QLineEdit* PresetName = nullptr;
+    QComboBox* TimeZone = nullptr;
+    QComboBox* Daylight = nullptr;
+    QComboBox* TextDisplay = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QPushButton* OKButton = nullptr;
+
+public slots:
+    void done(int result) override; // the unload: whatever closes the editor hands its values back
+    void reject() override;         // Esc: as Cancel
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void OKButton_Click();
+    void CancelButton_Click();
+
+private:
+    bool PresetName_Validate();
+
+    PresetEditRecord& m_edit;
+    Dialogs& m_dialogs;
+};
+
+// True when a key typed into a field holding `text` must be discarded: a printable character at the limit with
+// nothing selected, or a double quote, which would end the field in the presets file.
+bool RefusePresetKey(const QString& typed, const QString& text, int limit, bool hasSelection);

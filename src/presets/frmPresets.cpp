@@ -1,0 +1,244 @@
+#include "presets/frmPresets.h"
+
+#include "model/CodeTables.h"
+#include "platform/Dialogs.h"
+#include "ui/Twips.h"
+#include "ui/main/frmMain.h"
+
+#include <QComboBox>
+#include <QCursor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+const QChar kCR(13);
+}
+
+frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs, const QString& presetFile)
+    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint),
+      m_main(main), m_dialogs(dialogs), m_table(settings, dialogs, presetFile)
+{
+    setObjectName(QStringLiteral("frmPresets"));
+    setWindowTitle(QStringLiteral("Quillmarch -- Presets Selection"));
+    const double dpi = LogicalDpi(&main);
+    setFixedSize(TwipsToPixels(8040, dpi), TwipsToPixels(3120, dpi));
+    const auto place = [dpi](QWidget* w, const char* name, QRectF twips) {
+        w->setObjectName(QString::fromLatin1(name));
+        w->setGeometry(TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), dpi));
+        if (qobject_cast<QLabel*>(w))
+            w->resize(std::max(w->width(), w->sizeHint().width()), w->height());
+    };
+    const auto button = [&](const char* name, const QString& text, QRectF twips) {
+        auto* b = new QPushButton(text, this);
+        place(b, name, twips);
+        b->setAutoDefault(false);
+        return b;
+    };
+    const auto box = [&](const char* name, QRectF twips) {
+        auto* b = new QLineEdit(this);
+        b->setReadOnly(true);
+        place(b, name, twips);
+        return b;
+    };
+    place(new QLabel(QStringLiteral("Preset Name"), this), "Label1", {240, 120, 975, 255});
+    PresetName = new QComboBox(this);
+    place(PresetName, "PresetName", {240, 360, 2895, 315});
+    EditButton = button("EditButton", QStringLiteral("&Edit..."), {3480, 360, 1215, 375});
+    NewButton = button("NewButton", QStringLiteral("&New..."), {5040, 360, 1215, 375});
+    RemoveButton = button("RemoveButton", QStringLiteral("&Remove"), {6600, 360, 1215, 375});
+    place(new QLabel(QStringLiteral("Time Zone"), this), "Label4", {240, 840, 855, 255});
+    TimeZone = box("TimeZone", {240, 1080, 7575, 285});
+    place(new QLabel(QStringLiteral("Daylight Savings"), this), "Label5", {240, 1560, 1215, 255});
+    Daylight = box("Daylight", {240, 1800, 7575, 285});
+    place(new QLabel(QStringLiteral("Text Display"), this), "Label3", {240, 2280, 975, 255});
+    TextDisplay = box("TextDisplay", {240, 2520, 3000, 285});
+    HelpButton = button("HelpButton", QStringLiteral("&Help..."), {3480, 2520, 1215, 375});
+    CancelButton = button("CancelButton", QStringLiteral("&Cancel"), {5040, 2520, 1215, 375});
+    SelectButton = button("SelectButton", QStringLiteral("&Select"), {6600, 2520, 1215, 375});
+    const QList<QWidget*> order = {PresetName, EditButton,  NewButton,  RemoveButton, TimeZone,
+                                   Daylight,   TextDisplay, HelpButton, CancelButton, SelectButton};
+    for (int i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    connect(PresetName, &QComboBox::currentIndexChanged, this, &frmPresets::PresetName_Click);
+    connect(NewButton, &QPushButton::clicked, this, &frmPresets::NewButton_Click);
+    connect(EditButton, &QPushButton::clicked, this, &frmPresets::EditButton_Click);
+    connect(RemoveButton, &QPushButton::clicked, this, &frmPresets::RemoveButton_Click);
+    connect(SelectButton, &QPushButton::clicked, this, &frmPresets::SelectButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &frmPresets::CancelButton_Click);
+    connect(HelpButton, &QPushButton::clicked, this, &frmPresets::HelpButton_Click);
+    connect(&m_table, &PresetTable::presetAdded, this, &frmPresets::listAdd);
+    connect(&m_table, &PresetTable::presetRemoved, this, &frmPresets::listRemove);
+    runEditor = [this](PresetEditRecord& edit) {
+        frmEditPreset editor(edit, m_main, m_dialogs, this);
+        editor.exec();
+    };
+    Form_Load();
+}
+
+void frmPresets::Form_Load()
+{
+    const double dpi = LogicalDpi(&m_main);
+    move(m_main.pos() + QPoint(TwipsToPixels(400, dpi), TwipsToPixels(400, dpi)));
+    // The table fills the list through its presetAdded signal.
+    if (!m_table.LoadPresets()) {
+        select(-1);
+        UpdatePresetButtons();
+        return;
+    }
+    const int position = m_table.storedListPosition();
+    select(position);
+    PresetName_Click(); // also when the position did not change
+    UpdatePresetButtons();
+}
+
+// The list keeps its names sorted without regard to case; the selected entry stays selected.
+void frmPresets::listAdd(const QString& name)
+{
+    int at = 0;
+    while (at < PresetName->count() && PresetName->itemText(at).compare(name, Qt::CaseInsensitive) <= 0)
+        ++at;
+    const QSignalBlocker blocker(PresetName);
+    PresetName->insertItem(at, name);
+}
+
+void frmPresets::listRemove(const QString& name)
+{
+    const int pos = FindListPosition(name);
+    if (pos < 0)
+        return;
+    const QString selected = PresetName->currentText();
+    {
+        const QSignalBlocker blocker(PresetName);
+        PresetName->removeItem(pos);
+    }
+    const int j = FindListPosition(selected);
+    if (j >= 0)
+        select(j);
+    else
+        select(pos < PresetName->count() ? pos : PresetName->count() - 1);
+}
+
+void frmPresets::select(int listPosition)
+{
+    if (PresetName->currentIndex() == listPosition)
+        PresetName_Click();
+    else
+        PresetName->setCurrentIndex(listPosition);
+}
+
+int frmPresets::FindListPosition(const QString& name) const
+{
+    for (int j = 0; j < PresetName->count(); ++j)
+        if (PresetName->itemText(j).toUpper() == name.toUpper())
+            return j;
+    return -1;
+}
+
+void frmPresets::PresetName_Click()
+{
+    const int i = m_table.FindPreset(PresetName->currentIndex() >= 0 ? PresetName->currentText() : QString());
+    if (i < 0) {
+        TimeZone->clear();
+        Daylight->clear();
+        TextDisplay->clear();
+        return;
+    }
+    const PresetRecord& preset = m_table.Presets().at(i);
+    TimeZone->setText(QString(TimeZoneList[size_t(preset.ZoneIndex)].text));
+    Daylight->setText(QString(DaylightList[size_t(preset.DaylightIndex)].text));
+    TextDisplay->setText(preset.DisplayText);
+    m_table.SavePresetIndex(PresetName->currentIndex());
+}
+
+void frmPresets::UpdatePresetButtons()
+{
+    const bool any = m_table.PresetCount() > 0;
+    PresetName->setEnabled(any);
+    RemoveButton->setEnabled(any);
+    EditButton->setEnabled(any);
+    SelectButton->setEnabled(any);
+    SelectButton->setDefault(any);
+    CancelButton->setDefault(!any);
+}
+
+void frmPresets::EditPreset(bool editMode)
+{
+    const int i = m_table.FindPreset(PresetName->currentText());
+    const PresetRecord from = i >= 0 ? m_table.Presets().at(i) : PresetRecord{};
+    m_PresetEdit = {editMode && i >= 0 ? from.Name : QString(),
+                    from.ZoneIndex,
+                    from.DaylightIndex,
+                    from.DisplayText,
+                    qint16(PresetTable::kNameLimit),
+                    false};
+    for (;;) {
+        m_PresetEdit.Cancelled = false;
+        runEditor(m_PresetEdit);
+        if (m_PresetEdit.Cancelled)
+            return;
+        m_PresetEdit.Name = m_PresetEdit.Name.trimmed();
+        if (m_PresetEdit.Name.isEmpty() || m_PresetEdit.Name.size() > PresetTable::kNameLimit)
+            return;
+        const qint16 dup = m_table.FindPreset(m_PresetEdit.Name);
+        if (editMode) {
+            m_table.RemovePreset(dup);
+            break;
+        }
+        if (dup < 0)
+            break;
+        const MsgResult answer = m_dialogs.MsgBox(
+            QStringLiteral("NEW PRESET NAME DUPLICATES AN EXISTING PRESET NAME") + kCR +
+                QStringLiteral("Do you want to REPLACE the existing preset?"),
+            MsgButtons::YesNo, MsgIcon::Question, MsgResult::No, QStringLiteral("Quillmarch -- Create New Preset"));
+        if (answer == MsgResult::Yes) {
+            m_table.RemovePreset(dup);
+            break;
+        }
+        m_PresetEdit.Name.clear();
+    }
+    m_table.AddPreset(m_PresetEdit.Name, m_PresetEdit.ZoneIndex, m_PresetEdit.DaylightIndex, m_PresetEdit.DisplayText);
+    m_table.SavePresets();
+    select(FindListPosition(m_PresetEdit.Name));
+    m_table.SavePresetIndex(PresetName->currentIndex());
+    UpdatePresetButtons();
+}
+
+void frmPresets::RemoveButton_Click()
+{
+    const QChar quote(34);
+    const MsgResult answer = m_dialogs.MsgBox(
+        QStringLiteral("ARE YOU SURE YOU WANT TO REMOVE THE PRESET NAMED") + kCR + quote + PresetName->currentText() +
+            quote + kCR + QStringLiteral("THIS OPERATION IS NOT REVERSABLE") + kCR +
+            QStringLiteral("Click YES to Proceed with Removal"),
+        MsgButtons::YesNo, MsgIcon::Question, MsgResult::No, QStringLiteral("Quillmarch -- Remove Preset from List"));
+    if (answer != MsgResult::Yes)
+        return;
+    m_table.RemovePreset(m_table.FindPreset(PresetName->currentText()));
+    m_table.SavePresets();
+    m_table.SavePresetIndex(PresetName->currentIndex());
+    UpdatePresetButtons();
+}
+
+void frmPresets::SelectButton_Click()
+{
+    const int i = m_table.FindPreset(PresetName->currentText());
+    if (i < 0)
+        return;
+    // Through the main window's own controls, so its change handling treats them as the operator's edits.
+    const PresetRecord& preset = m_table.Presets().at(i);
+    m_main.TimeZone->setCurrentIndex(preset.ZoneIndex);
+    m_main.Daylight->setCurrentIndex(preset.DaylightIndex);
+    m_main.TextDisplay->setEditText(preset.DisplayText);
+    m_main.repaint();
+    accept();
+}
+
+void frmPresets::HelpButton_Click()
+{
+    if (m_main.showHelpMenu)
+        m_main.showHelpMenu(QCursor::pos());
+}

@@ -1,0 +1,62 @@
+// The presets window: pick a preset for the group on show, and create, edit and remove presets.
+#pragma once
+
+#include "presets/PresetTable.h"
+#include "presets/frmEditPreset.h"
+
+#include <QDialog>
+
+class Dialogs;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class SettingsStore;
+class frmMain;
+
+class frmPresets : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Loads the table from `presetFile` (the default path in the program) each time the window is made.
+    frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
+               const QString& presetFile = PresetTable::DefaultFilePath());
+
+    PresetTable& table() { return m_table; }
+    int FindListPosition(const QString& name) const;
+    // Shows the editor; tests replace it to play the operator's part.
+    std::function<void(PresetEditRecord&)> runEditor;
+
+    QComboBox* PresetName = nullptr;
+    QPushButton* EditButton = nullptr;
+    QPushButton* NewButton = nullptr;
+    QPushButton* RemoveButton = nullptr;
+    QLineEdit* TimeZone = nullptr;
+    QLineEdit* Daylight = nullptr;
+    QLineEdit* TextDisplay = nullptr;
+    QPushButton* HelpButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QPushButton* SelectButton = nullptr;
+
+private slots:
+    void PresetName_Click();
+    void NewButton_Click() { EditPreset(false); }
+    void EditButton_Click() { EditPreset(true); }
+    void RemoveButton_Click();
+    void SelectButton_Click();
+    void CancelButton_Click() { reject(); }
+    void HelpButton_Click();
+
+private:
+    void Form_Load();
+    void UpdatePresetButtons();
+    void EditPreset(bool editMode);
+    void listAdd(const QString& name);
+    void listRemove(const QString& name);
+    void select(int listPosition);
+
+    frmMain& m_main;
+    Dialogs& m_dialogs;
+    PresetTable m_table;
+    PresetEditRecord m_PresetEdit;
+};
