@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -119,6 +120,7 @@ void PresetTable::readPresets(const QByteArray& bytes)
     QString text = FromWindows1252(bytes);
     text.replace(QChar(13), QChar(10));
     QList<QStringView> fields;
+    QSet<QString> names;
     for (const QStringView line : QStringView(text).tokenize(QChar(10), Qt::SkipEmptyParts)) {
         // A malformed record is dropped on its own; the next line is read as usual.
         fields.clear();
@@ -130,9 +132,12 @@ void PresetTable::readPresets(const QByteArray& bytes)
         if (name.isEmpty() || !readNumber(fields[1], zone) || !readNumber(fields[2], daylight) || zone < 0 ||
             zone >= qint16(TimeZoneList.size()) || daylight < 0 || daylight >= qint16(DaylightList.size()))
             continue;
-        // Of names that differ only in case, the first in the file wins.
-        if (FindPreset(name) < 0)
+        // Of names that differ only in case, the first in the file wins. A set, not FindPreset: a full table would
+        // take seconds to read.
+        if (!names.contains(name.toUpper())) {
+            names.insert(name.toUpper());
             AddPreset(name, zone, daylight, trimmedAndCut(fields[3], kTextLimit));
+        }
     }
 }
 
