@@ -12,19 +12,18 @@ public:
     LaunchResult answer; // what every open answers
     ClockSyncState sync;
 
-    LaunchResult openFile(const QString& path) override
-    {
-        calls << QStringLiteral("file ") + path;
-        return answer;
-    }
-    LaunchResult openUrl(const QUrl& address) override
-    {
-        calls << QStringLiteral("url ") + address.toString();
-        return answer;
-    }
+    LaunchResult openFile(const QString& path) override { return record(QStringLiteral("file ") + path); }
+    LaunchResult openUrl(const QUrl& address) override { return record(QStringLiteral("url ") + address.toString()); }
     ClockSyncState clockSync() override
     {
-        calls << QStringLiteral("clock sync");
+        record(QStringLiteral("clock sync"));
         return sync;
+    }
+
+private:
+    LaunchResult record(const QString& call)
+    {
+        calls << call;
+        return answer;
     }
 };

@@ -1,21 +1,25 @@
-// The Help menu: its entries, what each one asks of the launcher and the message boxes, and its windows.
+// The Help menu: its entries, what each asks of the launcher and the message boxes, the windows it opens, and
+// what the operator is told about the clock's synchronisation.
 #include "model/GroupTable.h"
-#include "platform/ClockSync.h"
 #include "support/RecordingLauncher.h"
 #include "support/ScriptedDialogs.h"
-#include "ui/auxiliary/SummaryTable.h"
 #include "ui/auxiliary/frmAbout.h"
 #include "ui/auxiliary/frmMap.h"
 #include "ui/auxiliary/frmSummary.h"
 #include "ui/main/HelpMenu.h"
 
 #include <QApplication>
-#include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/timex.h>
+
+Q_DECLARE_METATYPE(ClockSyncState)
 
 class tst_HelpMenu : public QObject
 {
@@ -26,7 +30,9 @@ private slots:
     void entryActions_data();
     void entryActions();
     void windowsOpenOnceAndStayUnchanged();
-    void execReturnsAfterTheChosenAction();
+    void execReturnsAfterTheModalAbout();
+    void syncReport_data();
+    void syncReport();
 };
 
 void tst_HelpMenu::entries()
@@ -35,54 +41,46 @@ void tst_HelpMenu::entries()
     RecordingLauncher launcher;
     ScriptedDialogs dialogs;
     HelpMenu help(tables, launcher, dialogs, nullptr, {});
-    QCOMPARE(help.mnuHelp->objectName(), QStringLiteral("mnuHelp"));
-    QCOMPARE(help.mnuHelp->title(), QStringLiteral("Help Popup"));
-    QStringList shown;
+    QStringList shown{help.mnuHelp->objectName() + " " + help.mnuHelp->title()};
     for (const QAction* action : help.mnuHelp->actions())
         shown << action->objectName() + " " + (action->isSeparator() ? "-" : action->text());
-    QCOMPARE(shown,
-             (QStringList{"mnuHelpFinder Help Topics...", "mnuHelpDiv1 -", "mnuHelpMap Map", "mnuHelpSummary Summary",
-                          "mnuHelpDiv2 -", "mnuHelpWeb Orvale on the Web", "mnuHelpZone Zone and Daylight Info",
-                          "mnuHelpSync NIST Time Sync", "mnuHelpAbout About Quillmarch..."}));
+    QCOMPARE(shown, (QStringList{"mnuHelp Help Popup", "mnuHelpFinder Help Topics...", "mnuHelpDiv1 -",
+                                 "mnuHelpMap Map", "mnuHelpSummary Summary", "mnuHelpDiv2 -",
+                                 "mnuHelpWeb Orvale on the Web", "mnuHelpZone Zone and Daylight Info",
+                                 "mnuHelpSync NIST Time Sync", "mnuHelpAbout About Quillmarch..."}));
 }
 
 void tst_HelpMenu::entryActions_data()
 {
     QTest::addColumn<QString>("entry");
-    QTest::addColumn<bool>("manualThere");
-    QTest::addColumn<bool>("opens");
-    QTest::addColumn<QString>("call");    // %1 is the data folder
-    QTest::addColumn<QString>("message"); // empty: none; lines joined by CR
-    QTest::addColumn<int>("icon");
-    const int warn = int(MsgIcon::Exclamation);
-    QTest::newRow("manual opened, nothing said") << "mnuHelpFinder" << true << true << "file %1/QUILLMARCH.html"
-                                                 << "" << 0;
+    QTest::addColumn<bool>("opens");   // what the launcher answers; the manual is there when a file call is expected
+    QTest::addColumn<QString>("call"); // %1: the data folder
+    QTest::addColumn<QString>("message");
+    QTest::newRow("manual opened, nothing said") << "mnuHelpFinder" << true << "file %1/QUILLMARCH.html"
+                                                 << "";
     QTest::newRow("manual missing: the folders looked in")
-        << "mnuHelpFinder" << false << true << ""
-        << "Can't find the help file \"QUILLMARCH.html\"\rLooked in these folders, in this order:\r    %1" << warn;
+        << "mnuHelpFinder" << true << ""
+        << "Can't find the help file \"QUILLMARCH.html\"\rLooked in these folders, in this order:\r    %1";
     QTest::newRow("manual not opened: path and reason")
-        << "mnuHelpFinder" << true << false << "file %1/QUILLMARCH.html"
-        << "Can't open the help file\r\"%1/QUILLMARCH.html\"\rno browser" << warn;
-    QTest::newRow("maker's page") << "mnuHelpWeb" << false << true << "url " QUILLMARCH_MAKER_URL << "" << 0;
-    QTest::newRow("world clock page") << "mnuHelpZone" << false << true << "url " QUILLMARCH_WORLDCLOCK_URL << "" << 0;
-    QTest::newRow("web page not opened: said, with the address")
-        << "mnuHelpZone" << false << false << "url " QUILLMARCH_WORLDCLOCK_URL
-        << "Can't open the web page\r\"" QUILLMARCH_WORLDCLOCK_URL "\"\rno browser" << warn;
+        << "mnuHelpFinder" << false << "file %1/QUILLMARCH.html"
+        << "Can't open the help file\r\"%1/QUILLMARCH.html\"\rno browser";
+    QTest::newRow("maker's page") << "mnuHelpWeb" << true << "url " QUILLMARCH_MAKER_URL << "";
+    QTest::newRow("world clock page not opened: said")
+        << "mnuHelpZone" << false << "url " QUILLMARCH_WORLDCLOCK_URL
+        << "Can't open the web page\r\"" QUILLMARCH_WORLDCLOCK_URL "\"\rno browser";
+    QTest::newRow("clock synchronisation: asked, then told") << "mnuHelpSync" << true << "clock sync"
+                                                             << "The PC clock's synchronisation cannot be read:\r";
 }
 
 void tst_HelpMenu::entryActions()
 {
     QFETCH(QString, entry);
-    QFETCH(bool, manualThere);
     QFETCH(bool, opens);
     QFETCH(QString, call);
     QFETCH(QString, message);
-    QFETCH(int, icon);
     QTemporaryDir dir;
-    if (manualThere) {
-        QFile manual(dir.filePath(kHelpFileName));
-        QVERIFY(manual.open(QIODevice::WriteOnly));
-    }
+    QFile manual(dir.filePath(kHelpFileName));
+    QVERIFY(!call.startsWith("file") || manual.open(QIODevice::WriteOnly));
     GroupTables tables;
     RecordingLauncher launcher;
     launcher.answer = {opens, opens ? QString() : QStringLiteral("no browser")};
@@ -92,9 +90,10 @@ void tst_HelpMenu::entryActions()
     QCOMPARE(launcher.calls, call.isEmpty() ? QStringList() : QStringList{call.replace("%1", dir.path())});
     QCOMPARE(dialogs.calls.size(), message.isEmpty() ? 0 : 1);
     if (!message.isEmpty()) {
-        QCOMPARE(dialogs.calls[0].text, message.replace("%1", dir.path()));
-        QCOMPARE(int(dialogs.calls[0].icon), icon);
-        QCOMPARE(dialogs.calls[0].title, QStringLiteral("Quillmarch"));
+        QVERIFY2(dialogs.calls[0].text.startsWith(message.replace("%1", dir.path())),
+                 qPrintable(dialogs.calls[0].text));
+        QCOMPARE(dialogs.calls[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(dialogs.calls[0].buttons, MsgButtons::Ok);
     }
 }
 
@@ -114,14 +113,12 @@ void tst_HelpMenu::windowsOpenOnceAndStayUnchanged()
     QVERIFY(first.contains(QStringLiteral("\nA          5 ")));
     QVERIFY(summary->Box->isReadOnly() && QFontInfo(summary->Box->font()).fixedPitch());
 
-    // Chosen again while open: the same windows, the summary not rebuilt.
+    // Chosen again while open: the same windows, restored, the summary not rebuilt.
     tables.EditGroups[1].Clocks[6] = true;
     summary->showMinimized();
     help.mnuHelpSummary->trigger();
     help.mnuHelpMap->trigger();
-    QCOMPARE(help.summaryWindow(), summary.data());
-    QCOMPARE(help.mapWindow(), map.data());
-    QVERIFY(!summary->isMinimized());
+    QVERIFY(help.summaryWindow() == summary && help.mapWindow() == map && !summary->isMinimized());
     QCOMPARE(summary->Box->toPlainText(), first);
 
     // Closed, it is gone; the next choice builds it from the groups as they are now.
@@ -131,48 +128,67 @@ void tst_HelpMenu::windowsOpenOnceAndStayUnchanged()
     QVERIFY(help.summaryWindow()->Box->toPlainText().contains(QStringLiteral("\nB          6 ")));
 }
 
-void tst_HelpMenu::execReturnsAfterTheChosenAction()
+void tst_HelpMenu::execReturnsAfterTheModalAbout()
 {
     GroupTables tables;
     RecordingLauncher launcher;
-    launcher.sync.source = ClockSyncState::Source::Timedatectl;
     ScriptedDialogs dialogs;
     QWidget owner;
     owner.show();
     HelpMenu help(tables, launcher, dialogs, &owner, {});
-    // Up from the top wraps to the last entry, About; its window is modal and closed by Escape.
-    bool aboutWasOpen = false;
-    QTimer::singleShot(50, this, [&] {
-        QWidget* menu = QApplication::activePopupWidget();
-        QVERIFY(menu);
-        QTest::keyClick(menu, Qt::Key_Up);
-        QTest::keyClick(menu, Qt::Key_Return);
+    // Up from the top wraps to the last entry, About; Escape closes it like OK.
+    QTimer::singleShot(50, this, [] {
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Up);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
     });
-    const auto closeAbout = [&] {
-        auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
-        if (!about)
-            return false;
-        aboutWasOpen = about->parentWidget() == &owner;
-        QTest::keyClick(about, Qt::Key_Escape);
-        return true;
-    };
+    QString aboutSaid;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
-        if (closeAbout())
-            poll.stop();
+        if (auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget())) {
+            aboutSaid = about->lblVersion->text() + (about->parentWidget() == &owner ? " owned" : "") +
+                        (about->cmdOK->isDefault() ? " OK default" : "");
+            QTest::keyClick(about, Qt::Key_Escape);
+        }
     });
     poll.start(20);
     QTimer::singleShot(10000, help.mnuHelp, &QMenu::close); // a menu that never shows must not hang the run
     help.exec(owner.mapToGlobal(QPoint(10, 10)));
-    QVERIFY(aboutWasOpen);
-    QVERIFY(!QApplication::activeModalWidget());
-    QVERIFY(!help.mnuHelp->isVisible());
+    QCOMPARE(aboutSaid, QStringLiteral("Version 2.8 owned OK default"));
+    QVERIFY(!QApplication::activeModalWidget() && !help.mnuHelp->isVisible());
+}
 
-    // And the synchronisation entry: a message, nothing started.
-    help.mnuHelpSync->trigger();
-    QCOMPARE(launcher.calls, QStringList{"clock sync"});
-    QCOMPARE(dialogs.calls.size(), 1);
-    QVERIFY(dialogs.calls[0].text.contains(QStringLiteral("sudo timedatectl set-ntp true")));
+void tst_HelpMenu::syncReport_data()
+{
+    QTest::addColumn<ClockSyncState>("state");
+    QTest::addColumn<bool>("problem");
+    QTest::addColumn<QString>("says");
+    const auto timedatectl = [](const char* output) {
+        ClockSyncState state;
+        return ParseTimedatectlShow(output, state) ? state : ClockSyncState{};
+    };
+    QTest::newRow("timedatectl: synchronised")
+        << timedatectl("Timezone=Europe/Paris\nCanNTP=yes\nNTP=yes\nNTPSynchronized=yes\n") << false
+        << "The PC clock is synchronised with network time.\r(as reported by timedatectl)";
+    QTest::newRow("timedatectl: service off")
+        << timedatectl("CanNTP=yes\nNTP=no\nNTPSynchronized=no\n") << true << "\r    sudo timedatectl set-ntp true";
+    QTest::newRow("timedatectl: no service installed") << timedatectl("CanNTP=no\nNTP=no\nNTPSynchronized=no\n") << true
+                                                       << "\r    sudo apt-get install systemd-timesyncd\r";
+    QTest::newRow("other output is no answer")
+        << timedatectl("System has not been booted with systemd") << true << "cannot be read";
+    QTest::newRow("kernel: synchronised, with its error")
+        << ClockSyncFromKernel(TIME_OK, 0, 2500) << false << "\rEstimated error: 2.5 ms.\r";
+    QTest::newRow("kernel: unsynchronised bit")
+        << ClockSyncFromKernel(TIME_OK, STA_UNSYNC, 0) << true << "\r    sudo apt-get install chrony\r";
+}
+
+void tst_HelpMenu::syncReport()
+{
+    QFETCH(ClockSyncState, state);
+    QFETCH(bool, problem);
+    QFETCH(QString, says);
+    const ClockSyncReport report = DescribeClockSync(state);
+    QCOMPARE(report.problem, problem);
+    QVERIFY2(report.text.contains(says), qPrintable(report.text));
 }
 
 QTEST_MAIN(tst_HelpMenu)

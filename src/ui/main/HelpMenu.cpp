@@ -64,6 +64,16 @@ HelpMenu::~HelpMenu()
     delete mnuHelp;
 }
 
+frmMap* HelpMenu::mapWindow() const
+{
+    return m_map;
+}
+
+frmSummary* HelpMenu::summaryWindow() const
+{
+    return m_summary;
+}
+
 void HelpMenu::exec(const QPoint& globalPos)
 {
     // The chosen entry's action runs inside exec(), from QAction::triggered, before exec() returns.

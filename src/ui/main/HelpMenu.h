@@ -44,8 +44,8 @@ public:
     QAction* mnuHelpAbout = nullptr;
 
     // The open map and summary windows, null when closed.
-    frmMap* mapWindow() const { return m_map; }
-    frmSummary* summaryWindow() const { return m_summary; }
+    frmMap* mapWindow() const;
+    frmSummary* summaryWindow() const;
 
 private slots:
     void mnuHelpFinder_Click();
