@@ -1,0 +1,131 @@
+#include "platform/ClockSync.h"
+
+#include <QProcess>
+
+#include <sys/timex.h>
+
+namespace {
+const QChar kCR(13);
+
+QString lines(std::initializer_list<QString> parts)
+{
+    QStringList list(parts);
+    list.removeAll(QString());
+    return list.join(kCR);
+}
+} // namespace
+
+bool ParseTimedatectlShow(const QByteArray& output, ClockSyncState& state)
+{
+    bool sawSynchronized = false;
+    ClockSyncState parsed;
+    parsed.source = ClockSyncState::Source::Timedatectl;
+    for (const QByteArray& line : output.split('\n')) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0)
+            continue;
+        const QByteArray key = line.left(eq).trimmed();
+        const bool yes = line.mid(eq + 1).trimmed() == "yes";
+        if (key == "NTPSynchronized") {
+            parsed.synchronized = yes;
+            sawSynchronized = true;
+        } else if (key == "NTP") {
+            parsed.ntpEnabled = yes;
+        } else if (key == "CanNTP") {
+            parsed.canNtp = yes;
+        }
+    }
+    if (sawSynchronized)
+        state = parsed;
+    return sawSynchronized;
+}
+
+ClockSyncState ClockSyncFromKernel(int clockState, int status, long estimatedErrorUs)
+{
+    ClockSyncState state;
+    state.source = ClockSyncState::Source::Kernel;
+    state.synchronized = clockState != TIME_ERROR && !(status & STA_UNSYNC);
+    state.estimatedErrorUs = state.synchronized ? estimatedErrorUs : -1;
+    return state;
+}
+
+ClockSyncState ReadClockSync()
+{
+    ClockSyncState state;
+    QString timedatectlFailure;
+    QProcess process;
+    process.start(QStringLiteral("timedatectl"), {QStringLiteral("show")}, QIODevice::ReadOnly);
+    if (!process.waitForStarted(2000)) {
+        timedatectlFailure = QStringLiteral("timedatectl: ") + process.errorString();
+    } else if (!process.waitForFinished(3000)) {
+        process.kill();
+        process.waitForFinished(1000);
+        timedatectlFailure = QStringLiteral("timedatectl did not answer within 3 seconds");
+    } else if (process.exitCode() == 0 && ParseTimedatectlShow(process.readAllStandardOutput(), state)) {
+        return state;
+    } else {
+        timedatectlFailure =
+            QStringLiteral("timedatectl: ") +
+            QString::fromLocal8Bit(process.readAllStandardError()).trimmed().section(QLatin1Char('\n'), 0, 0);
+    }
+
+    timex tx{};
+    const int clockState = adjtimex(&tx);
+    if (clockState >= 0)
+        return ClockSyncFromKernel(clockState, tx.status, tx.esterror);
+    state.failure = timedatectlFailure + QStringLiteral("; the kernel's clock state cannot be read either");
+    return state;
+}
+
+ClockSyncReport DescribeClockSync(const ClockSyncState& state)
+{
+    const QString why = QStringLiteral("The clocks follow this PC's time: keep it synchronised.");
+    const QString notSynchronised = QStringLiteral("The PC clock is NOT synchronised:");
+    switch (state.source) {
+    case ClockSyncState::Source::Timedatectl:
+        if (state.synchronized)
+            return {lines({QStringLiteral("The PC clock is synchronised with network time."),
+                           QStringLiteral("(as reported by timedatectl)")}),
+                    false};
+        if (!state.canNtp)
+            return {lines({notSynchronised, QStringLiteral("no time service is installed."), why,
+                           QStringLiteral("To fix it, install one and switch it on:"),
+                           QStringLiteral("    sudo apt-get install systemd-timesyncd"),
+                           QStringLiteral("    sudo timedatectl set-ntp true")}),
+                    true};
+        if (!state.ntpEnabled)
+            return {lines({notSynchronised, QStringLiteral("network time is switched off."), why,
+                           QStringLiteral("To fix it, switch it on:"),
+                           QStringLiteral("    sudo timedatectl set-ntp true")}),
+                    true};
+        return {lines({QStringLiteral("The PC clock is NOT synchronised yet,"),
+                       QStringLiteral("although network time is switched on."), why,
+                       QStringLiteral("The time service has not reached a time server."),
+                       QStringLiteral("Check the network connection and the servers it uses:"),
+                       QStringLiteral("    timedatectl timesync-status"),
+                       QStringLiteral("(or \"chronyc sources\" where chrony keeps the time)")}),
+                true};
+    case ClockSyncState::Source::Kernel:
+        if (state.synchronized) {
+            const QString error =
+                state.estimatedErrorUs >= 0
+                    ? QStringLiteral("Estimated error: %1 ms.").arg(state.estimatedErrorUs / 1000.0, 0, 'f', 1)
+                    : QString();
+            return {lines({QStringLiteral("The PC clock is synchronised with network time."), error,
+                           QStringLiteral("(as reported by the kernel)")}),
+                    false};
+        }
+        return {lines({notSynchronised, QStringLiteral("the kernel reports that no time service keeps it right."), why,
+                       QStringLiteral("To fix it, install a time service, for example:"),
+                       QStringLiteral("    sudo apt-get install chrony"),
+                       QStringLiteral("or, on a machine run by systemd:"),
+                       QStringLiteral("    sudo apt-get install systemd-timesyncd"),
+                       QStringLiteral("    sudo timedatectl set-ntp true")}),
+                true};
+    case ClockSyncState::Source::None:
+        break;
+    }
+    return {lines({QStringLiteral("The PC clock's synchronisation cannot be read:"), state.failure, why,
+                   QStringLiteral("Make sure a time service (chrony or systemd-timesyncd) runs.")}),
+            true};
+}
