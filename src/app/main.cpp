@@ -4,11 +4,14 @@
 #include "app/frmWarning.h"
 #include "model/GroupTable.h"
 #include "model/SettingsStore.h"
+#include "app/DataFiles.h"
 #include "platform/QtDialogs.h"
+#include "platform/QtLauncher.h"
 #include "platform/Sounds.h"
 #include "platform/SystemClock.h"
 #include "presets/frmPresets.h"
 #include "ui/auxiliary/frmSplash.h"
+#include "ui/main/HelpMenu.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
@@ -99,6 +102,9 @@ int Main(QApplication& app, const QString& argumentText)
     // 4: the main window, loaded but not shown.
     mainWindow = std::make_unique<frmMain>(settings, tables, dialogs, sounds);
     mainWindow->Form_Load();
+    QtLauncher launcher;
+    HelpMenu helpMenu(tables, launcher, dialogs, mainWindow.get(), ProgramDataFolders());
+    mainWindow->showHelpMenu = [&helpMenu](const QPoint& at) { helpMenu.exec(at); };
     mainWindow->showPresets = [&] {
         frmPresets presets(*mainWindow, settings, dialogs);
         presets.exec();
