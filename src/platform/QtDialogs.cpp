@@ -1,7 +1,6 @@
 #include "platform/QtDialogs.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QMessageBox>
 
 namespace {
@@ -33,9 +32,6 @@ MsgResult QtDialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon ico
     shown.replace(QChar(13), QChar(10));
     box.setTextFormat(Qt::PlainText);
     box.setText(shown);
-    // Our texts carry their own line breaks; QMessageBox would also wrap them at its own width.
-    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
-        label->setWordWrap(false);
     switch (icon) {
     case MsgIcon::None:
         box.setIcon(QMessageBox::NoIcon);
