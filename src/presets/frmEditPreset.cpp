@@ -33,9 +33,7 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, 
     setFixedSize(TwipsToPixels(8040, dpi), TwipsToPixels(3120, dpi));
     const auto place = [dpi](QWidget* w, const char* name, QRectF twips) {
         w->setObjectName(QString::fromLatin1(name));
-        w->setGeometry(TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), dpi));
-        if (qobject_cast<QLabel*>(w))
-            w->resize(std::max(w->width(), w->sizeHint().width()), w->height());
+        PlaceInTwips(w, twips, dpi);
     };
     PresetName = new QLineEdit(this);
     place(PresetName, "PresetName", {240, 360, 2805, 315});

@@ -27,9 +27,7 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
     setFixedSize(TwipsToPixels(8040, dpi), TwipsToPixels(3120, dpi));
     const auto place = [dpi](QWidget* w, const char* name, QRectF twips) {
         w->setObjectName(QString::fromLatin1(name));
-        w->setGeometry(TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), dpi));
-        if (qobject_cast<QLabel*>(w))
-            w->resize(std::max(w->width(), w->sizeHint().width()), w->height());
+        PlaceInTwips(w, twips, dpi);
     };
     const auto button = [&](const char* name, const QString& text, QRectF twips) {
         auto* b = new QPushButton(text, this);

@@ -28,3 +28,13 @@ inline QRect TwipsRect(double left, double top, double width, double height, dou
     return QRect(TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
                  TwipsToPixels(height, dpi));
 }
+
+// Puts a control where the design has it. Our fonts are wider than the design's: a label keeps its place but
+// grows to its text rather than cut it.
+inline void PlaceInTwips(QWidget* control, const QRectF& twips, double dpi)
+{
+    QRect r = TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), dpi);
+    if (control->inherits("QLabel"))
+        r.setWidth(std::max(r.width(), control->sizeHint().width()));
+    control->setGeometry(r);
+}

@@ -146,13 +146,8 @@ void frmMain::Form_Load()
     // 1: size, control positions and placement, in pixels from the twips of the design.
     const double dpi = LogicalDpi(this);
     setFixedSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
-    for (const auto& [widget, twips] : m_layout) {
-        QRect r = TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), dpi);
-        // Our fonts are wider than the design's: a caption keeps its place but is never cut.
-        if (qobject_cast<QLabel*>(widget))
-            r.setWidth(std::max(r.width(), widget->sizeHint().width()));
-        widget->setGeometry(r);
-    }
+    for (const auto& [widget, twips] : m_layout)
+        PlaceInTwips(widget, twips, dpi);
     for (int i = 1; i < 4; ++i)
         m_panels[size_t(i)]->setFixedWidth(TwipsToPixels(kPanelWidths[i], dpi));
 
