@@ -49,6 +49,8 @@ bool SerialLink::write(const QByteArray& packet, QString& error)
         m_port.clearError();
         return false;
     }
+    // On the line now, at the tick, rather than whenever the event loop next gets to the port after repainting.
+    m_port.flush();
     return true;
 }
 
