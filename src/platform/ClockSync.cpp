@@ -1,6 +1,8 @@
 #include "platform/ClockSync.h"
 
+#include <QEventLoop>
 #include <QProcess>
+#include <QTimer>
 
 #include <sys/timex.h>
 
@@ -49,15 +51,36 @@ ClockSyncState ClockSyncFromKernel(int clockState, int status, long estimatedErr
     return state;
 }
 
+namespace {
+// Waits for the process with the event loop running, so the refresh cycle keeps sending meanwhile; input to the
+// windows waits. False when it has not finished within `ms`.
+bool waitKeepingTicks(QProcess& process, int ms)
+{
+    if (process.state() != QProcess::NotRunning) {
+        QEventLoop loop;
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        limit.start(ms);
+        if (process.state() != QProcess::NotRunning)
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    return process.state() == QProcess::NotRunning;
+}
+} // namespace
+
 ClockSyncState ReadClockSync()
 {
     ClockSyncState state;
     QString timedatectlFailure;
     QProcess process;
     process.start(QStringLiteral("timedatectl"), {QStringLiteral("show")}, QIODevice::ReadOnly);
-    if (!process.waitForStarted(2000)) {
+    const bool finished = waitKeepingTicks(process, 3000);
+    if (process.error() == QProcess::FailedToStart) {
         timedatectlFailure = QStringLiteral("timedatectl: ") + process.errorString();
-    } else if (!process.waitForFinished(3000)) {
+    } else if (!finished) {
         process.kill();
         process.waitForFinished(1000);
         timedatectlFailure = QStringLiteral("timedatectl did not answer within 3 seconds");
