@@ -39,8 +39,6 @@ private slots:
     void text();
     void fieldsAndChecksum_data();
     void fieldsAndChecksum();
-    void yearRange_data();
-    void yearRange();
     void windows1252_data();
     void windows1252();
 };
@@ -122,22 +120,7 @@ void tst_ClockPacket::fieldsAndChecksum()
     QCOMPARE(p.mid(12, 20), ToWindows1252(FormatDisplayText(text)));
 }
 
-void tst_ClockPacket::yearRange_data()
-{
-    QTest::addColumn<int>("year");
-    QTest::addColumn<bool>("inRange");
-    QTest::newRow("1983") << 1983 << false;
-    QTest::newRow("1984") << 1984 << true;
-    QTest::newRow("2239") << 2239 << true;
-    QTest::newRow("2240") << 2240 << false;
-}
 
-void tst_ClockPacket::yearRange()
-{
-    QFETCH(int, year);
-    QFETCH(bool, inRange);
-    QCOMPARE(PacketYearInRange(QDateTime(QDate(year, 6, 1), QTime(12, 0), Qt::UTC)), inRange);
-}
 
 void tst_ClockPacket::windows1252_data()
 {

@@ -2,6 +2,7 @@
 #include "app/StatusPanels.h"
 #include "app/frmComm.h"
 #include "model/GroupTable.h"
+#include "support/CommRig.h"
 #include "support/Fakes.h"
 #include "support/Pty.h"
 #include "support/ScriptedDialogs.h"
@@ -26,10 +27,8 @@ class tst_frmComm : public QObject
 
 private slots:
     void serialDevicePathOpensAt9600_8N1();
-    void udpNeedsNothingOpened();
     void failures_data();
     void failures();
-    void secondOwnerOfTheSameLineIsRefused();
     void sending();
     void serialAdapterPulledAndBack();
 };
@@ -38,23 +37,19 @@ void tst_frmComm::serialDevicePathOpensAt9600_8N1()
 {
     Pty pty;
     QVERIFY(!pty.slavePath.isEmpty());
-    GroupTables tables;
-    RecordingPanels panels;
-    FakeClock clock;
-    ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs, clock);
-    QSignalSpy ticks(&comm, &frmComm::ticked);
-    comm.Form_Load(pty.slavePath);
+    CommRig rig;
+    QSignalSpy ticks(&rig.comm, &frmComm::ticked);
+    rig.comm.Form_Load(pty.slavePath);
 
-    QCOMPARE(dialogs.calls.size(), 0);
-    QCOMPARE(comm.CommMode(), 1);
-    QCOMPARE(panels.texts[1], "Using " + pty.slavePath);
-    QCOMPARE(panels.texts[0], QString());
-    QCOMPARE(comm.Packet.size(), 50);
-    QCOMPARE(comm.Packet.at(0), char(0x29));
-    QCOMPARE(comm.Packet.mid(1), QByteArray(49, '\0'));
-    QCOMPARE(comm.cycle().CurrentGroup, qint16(25));
-    QCOMPARE(comm.cycle().CurrentClock, qint16(127));
+    QCOMPARE(rig.dialogs.calls.size(), 0);
+    QCOMPARE(rig.comm.CommMode(), 1);
+    QCOMPARE(rig.panels.texts[1], "Using " + pty.slavePath);
+    QCOMPARE(rig.panels.texts[0], QString());
+    QCOMPARE(rig.comm.Packet.size(), 50);
+    QCOMPARE(rig.comm.Packet.at(0), char(0x29));
+    QCOMPARE(rig.comm.Packet.mid(1), QByteArray(49, '\0'));
+    QCOMPARE(rig.comm.cycle().CurrentGroup, qint16(25));
+    QCOMPARE(rig.comm.cycle().CurrentClock, qint16(127));
 
     termios tio{};
     QCOMPARE(tcgetattr(pty.master, &tio), 0);
@@ -62,24 +57,10 @@ void tst_frmComm::serialDevicePathOpensAt9600_8N1()
     QCOMPARE(tio.c_cflag & CSIZE, tcflag_t(CS8));
     QCOMPARE(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
 
-    QVERIFY(comm.Timer1.isActive());
-    QCOMPARE(comm.Timer1.interval(), 333);
-    QCOMPARE(comm.Timer1.timerType(), Qt::PreciseTimer);
+    QVERIFY(rig.comm.Timer1.isActive());
+    QCOMPARE(rig.comm.Timer1.interval(), 333);
+    QCOMPARE(rig.comm.Timer1.timerType(), Qt::PreciseTimer);
     QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 2, 3000);
-}
-
-void tst_frmComm::udpNeedsNothingOpened()
-{
-    GroupTables tables;
-    RecordingPanels panels;
-    FakeClock clock;
-    ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs, clock);
-    comm.Form_Load(QStringLiteral("udp5000"));
-    QCOMPARE(dialogs.calls.size(), 0);
-    QCOMPARE(comm.CommMode(), 2);
-    QCOMPARE(panels.texts[1], QStringLiteral("Using UDP:5000"));
-    QVERIFY(comm.Timer1.isActive());
 }
 
 void tst_frmComm::failures_data()
@@ -102,48 +83,21 @@ void tst_frmComm::failures()
 {
     QFETCH(QString, argument);
     QFETCH(QString, textStart);
-    GroupTables tables;
-    RecordingPanels panels;
-    FakeClock clock;
-    ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs, clock);
-    comm.Form_Load(argument);
+    CommRig rig;
+    rig.comm.Form_Load(argument);
 
-    QCOMPARE(dialogs.calls.size(), 1);
-    const RecordedMsgBox& box = dialogs.calls[0];
+    QCOMPARE(rig.dialogs.calls.size(), 1);
+    const RecordedMsgBox& box = rig.dialogs.calls[0];
     QVERIFY2(box.text.startsWith(textStart), qPrintable(box.text));
     QVERIFY2(box.text.size() > textStart.size() || textStart.endsWith(QStringLiteral("directory")),
              "the platform's description follows the text");
     QCOMPARE(box.title, QStringLiteral("Quillmarch"));
     QCOMPARE(box.icon, MsgIcon::Critical);
     QCOMPARE(box.buttons, MsgButtons::Ok);
-    QCOMPARE(comm.CommMode(), 0);
-    QCOMPARE(panels.texts[0], QStringLiteral("Sending Disabled due to Error"));
-    QCOMPARE(panels.texts[1], QString());
-    QVERIFY(comm.Timer1.isActive());
-}
-
-void tst_frmComm::secondOwnerOfTheSameLineIsRefused()
-{
-    Pty pty;
-    GroupTables tables;
-    RecordingPanels panels;
-    FakeClock clock;
-    ScriptedDialogs dialogs;
-    frmComm first(tables, panels, dialogs, clock);
-    first.Form_Load(pty.slavePath);
-    QCOMPARE(first.CommMode(), 1);
-    frmComm second(tables, panels, dialogs, clock);
-    second.Form_Load(pty.slavePath);
-    QCOMPARE(second.CommMode(), 0);
-    QCOMPARE(dialogs.calls.size(), 1);
-    QVERIFY2(dialogs.calls[0].text.startsWith("Comm Port \"" + pty.slavePath + "\" cannot be opened\r"),
-             qPrintable(dialogs.calls[0].text));
-    // Closing the first releases the line for the next owner.
-    first.close();
-    frmComm third(tables, panels, dialogs, clock);
-    third.Form_Load(pty.slavePath);
-    QCOMPARE(third.CommMode(), 1);
+    QCOMPARE(rig.comm.CommMode(), 0);
+    QCOMPARE(rig.panels.texts[0], QStringLiteral("Sending Disabled due to Error"));
+    QCOMPARE(rig.panels.texts[1], QString());
+    QVERIFY(rig.comm.Timer1.isActive());
 }
 
 void tst_frmComm::sending()

@@ -51,8 +51,6 @@ class tst_RefreshCycle : public QObject
     Q_OBJECT
 
 private slots:
-    void walksInOrder();
-    void firstTickWrapsToA();
     void takeOverJumpsToTheAppliedGroup();
     void emptyGroupAppliedKeepsThePosition();
     void commandReachesEachClockOnce();
@@ -61,23 +59,7 @@ private slots:
     void statusClock();
 };
 
-void tst_RefreshCycle::walksInOrder()
-{
-    GroupTables t;
-    define(t, 0, {1, 2});
-    define(t, 2, {5});
-    RefreshCycle cycle(t);
-    QCOMPARE(walk(cycle, 7), QStringLiteral("A1 A2 C5 A1 A2 C5 A1"));
-}
 
-void tst_RefreshCycle::firstTickWrapsToA()
-{
-    GroupTables t;
-    define(t, 0, {0});
-    define(t, 25, {127});
-    RefreshCycle cycle(t);
-    QCOMPARE(walk(cycle, 3), QStringLiteral("A0 Z127 A0"));
-}
 
 void tst_RefreshCycle::takeOverJumpsToTheAppliedGroup()
 {

@@ -57,9 +57,6 @@ private slots:
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
     void loadingTheFile();
-    void editingTheTable();
-    void listPosition_data();
-    void listPosition();
 };
 
 void tst_PresetTable::reading_data()
@@ -176,57 +173,8 @@ void tst_PresetTable::loadingTheFile()
     QCOMPARE(env.dialogs.calls.size(), 0);
 }
 
-void tst_PresetTable::editingTheTable()
-{
-    Env env;
-    QSignalSpy added(&env.table, &PresetTable::presetAdded);
-    QSignalSpy removed(&env.table, &PresetTable::presetRemoved);
-    fill(env.table, {"Lobby|1|1|", " Hall |2|2|", "Dock|3|3|"});
-    QCOMPARE(added.size(), 3);
-    QCOMPARE(added[1][0], QStringLiteral("Hall"));
-    QCOMPARE(env.table.FindPreset(QStringLiteral("hALL")), 1);
-    QCOMPARE(env.table.FindPreset(QStringLiteral("Gate")), -1);
-    env.table.RemovePreset(-1);
-    env.table.RemovePreset(3);
-    QCOMPARE(removed.size(), 0);
-    env.table.RemovePreset(1);
-    QCOMPARE(describe(env.table), (QStringList{"Lobby|1|1|", "Dock|3|3|"}));
-    QCOMPARE(removed.takeFirst()[0], QStringLiteral("Hall"));
-    while (env.table.AddPreset(QString::number(env.table.PresetCount()), 0, 0, QString()) >= 0) {
-    }
-    QCOMPARE(env.table.PresetCount(), PresetTable::kMaxPresets); // positions are 16-bit
-}
 
-void tst_PresetTable::listPosition_data()
-{
-    QTest::addColumn<QString>("stored"); // null: no "PSIdx" yet
-    QTest::addColumn<int>("presets");
-    QTest::addColumn<int>("opensAt");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<QString>("storedAfter");
-    QTest::newRow("absent: first name; no selection stores nothing") << QString() << 3 << 0 << -1 << QString();
-    QTest::newRow("inside the list; the same position not written again") << "02" << 3 << 2 << 2 << "02";
-    QTest::newRow("past the list: first name; a new position stored") << "7" << 3 << 0 << 1 << "1";
-    QTest::newRow("negative or not a number: first name, replaced") << "-x" << 3 << 0 << 0 << "0";
-    QTest::newRow("no presets: nothing selected") << "2" << 0 << -1 << -1 << "2";
-}
 
-void tst_PresetTable::listPosition()
-{
-    QFETCH(QString, stored);
-    QFETCH(int, presets);
-    QFETCH(int, opensAt);
-    QFETCH(int, selected);
-    QFETCH(QString, storedAfter);
-    Env env;
-    if (!stored.isNull())
-        env.settings.SaveSetting(QStringLiteral("PSIdx"), stored);
-    for (int n = 0; n < presets; ++n)
-        env.table.AddPreset(QString::number(n), 0, 0, QString());
-    QCOMPARE(env.table.storedListPosition(), opensAt);
-    env.table.SavePresetIndex(selected);
-    QCOMPARE(env.settings.GetSetting(QStringLiteral("PSIdx"), QString()), storedAfter);
-}
 
 QTEST_GUILESS_MAIN(tst_PresetTable)
 #include "tst_presettable.moc"

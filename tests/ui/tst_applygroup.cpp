@@ -2,6 +2,7 @@
 #include "app/StatusPanels.h"
 #include "app/frmComm.h"
 #include "model/GroupTable.h"
+#include "support/CommRig.h"
 #include "support/Fakes.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/main/ApplyGroup.h"
@@ -41,64 +42,52 @@ void tst_ApplyGroup::returnsAfterTakeOver_data()
 void tst_ApplyGroup::returnsAfterTakeOver()
 {
     QFETCH(QString, link);
-    GroupTables tables;
-    RecordingPanels panels;
-    FakeClock clock;
-    ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs, clock);
-    comm.Form_Load(link);
-    edit(tables, 1, {40, 12, 100}, QStringLiteral("B"));
-    ApplyGroup(tables, 1);
-    QCOMPARE(tables.PendingGroup, qint16(-1));
-    QCOMPARE(tables.ActiveGroups[1].DisplayText, QStringLiteral("B"));
-    QCOMPARE(tables.ActiveGroups[1].FirstClock, qint16(12));
-    QCOMPARE(tables.ActiveGroups[1], tables.EditGroups[1]);
+    CommRig rig;
+    rig.comm.Form_Load(link);
+    edit(rig.tables, 1, {40, 12, 100}, QStringLiteral("B"));
+    ApplyGroup(rig.tables, 1);
+    QCOMPARE(rig.tables.PendingGroup, qint16(-1));
+    QCOMPARE(rig.tables.ActiveGroups[1].DisplayText, QStringLiteral("B"));
+    QCOMPARE(rig.tables.ActiveGroups[1].FirstClock, qint16(12));
+    QCOMPARE(rig.tables.ActiveGroups[1], rig.tables.EditGroups[1]);
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 void tst_ApplyGroup::overlappingAppliesBothArrive()
 {
-    GroupTables tables;
-    RecordingPanels panels;
-    FakeClock clock;
-    ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs, clock);
-    comm.Form_Load(QStringLiteral("UDP5000"));
-    edit(tables, 0, {1}, QStringLiteral("A"));
-    edit(tables, 7, {2}, QStringLiteral("H"));
-    edit(tables, 0 + 2, {3}, QStringLiteral("C"));
+    CommRig rig;
+    rig.comm.Form_Load(QStringLiteral("UDP5000"));
+    edit(rig.tables, 0, {1}, QStringLiteral("A"));
+    edit(rig.tables, 7, {2}, QStringLiteral("H"));
+    edit(rig.tables, 0 + 2, {3}, QStringLiteral("C"));
     int nestedApplies = 0;
     // While A waits, the operator applies H, and H's wait lets C in as well: all three must arrive.
     QTimer::singleShot(0, this, [&] {
         ++nestedApplies;
         QTimer::singleShot(0, this, [&] {
             ++nestedApplies;
-            ApplyGroup(tables, 2);
+            ApplyGroup(rig.tables, 2);
         });
-        ApplyGroup(tables, 7);
+        ApplyGroup(rig.tables, 7);
     });
-    ApplyGroup(tables, 0);
+    ApplyGroup(rig.tables, 0);
     QTRY_COMPARE(nestedApplies, 2);
-    QTRY_COMPARE(tables.ActiveGroups[2].DisplayText, QStringLiteral("C"));
-    QCOMPARE(tables.ActiveGroups[0].DisplayText, QStringLiteral("A"));
-    QCOMPARE(tables.ActiveGroups[7].DisplayText, QStringLiteral("H"));
-    QCOMPARE(tables.PendingGroup, qint16(-1));
+    QTRY_COMPARE(rig.tables.ActiveGroups[2].DisplayText, QStringLiteral("C"));
+    QCOMPARE(rig.tables.ActiveGroups[0].DisplayText, QStringLiteral("A"));
+    QCOMPARE(rig.tables.ActiveGroups[7].DisplayText, QStringLiteral("H"));
+    QCOMPARE(rig.tables.PendingGroup, qint16(-1));
 }
 
 void tst_ApplyGroup::stoppingTheCycleEndsTheWait()
 {
-    GroupTables tables;
-    RecordingPanels panels;
-    FakeClock clock;
-    ScriptedDialogs dialogs;
-    frmComm comm(tables, panels, dialogs, clock);
-    comm.Form_Load(QStringLiteral("UDP5000"));
-    comm.Timer1.setInterval(60 * 60 * 1000); // no tick will come during this test
-    comm.Timer1.start();
-    edit(tables, 4, {9}, QStringLiteral("E"));
-    QTimer::singleShot(50, this, [&] { comm.close(); });
-    ApplyGroup(tables, 4); // must return although nothing took the group over
-    QCOMPARE(tables.PendingGroup, qint16(4));
+    CommRig rig;
+    rig.comm.Form_Load(QStringLiteral("UDP5000"));
+    rig.comm.Timer1.setInterval(60 * 60 * 1000); // no tick will come during this test
+    rig.comm.Timer1.start();
+    edit(rig.tables, 4, {9}, QStringLiteral("E"));
+    QTimer::singleShot(50, this, [&] { rig.comm.close(); });
+    ApplyGroup(rig.tables, 4); // must return although nothing took the group over
+    QCOMPARE(rig.tables.PendingGroup, qint16(4));
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 

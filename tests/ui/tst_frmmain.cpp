@@ -28,13 +28,9 @@ class tst_frmMain : public QObject
 private slots:
     void placement_data();
     void placement();
-    void storedCoordinateText_data();
-    void storedCoordinateText();
-    void frame();
     void closingStoresPositionAndNextStartOpensThere();
     void unchangedPositionIsNotRewritten();
     void minimisedKeepsStoredPosition();
-    void closingClosesOtherWindows();
 };
 
 void tst_frmMain::placement_data()
@@ -66,46 +62,8 @@ void tst_frmMain::placement()
     QCOMPARE(PlaceMainWindow(left, top, screenW, 10800, 7815, 3240), expected);
 }
 
-void tst_frmMain::storedCoordinateText_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<float>("read");
-    QTest::newRow("whole") << "1440" << 1440.f;
-    QTest::newRow("fraction") << "1234.5" << 1234.5f;
-    QTest::newRow("not a number falls back") << "left" << -401.f;
-    QTest::newRow("infinite falls back") << "inf" << -401.f;
-}
 
-void tst_frmMain::storedCoordinateText()
-{
-    QFETCH(QString, stored);
-    QFETCH(float, read);
-    QCOMPARE(ReadStoredCoordinate(stored, -401), read);
-    QCOMPARE(StoredCoordinateText(1440), QStringLiteral("1440"));
-    QCOMPARE(StoredCoordinateText(-15), QStringLiteral("-15"));
-}
 
-void tst_frmMain::frame()
-{
-    QTemporaryDir dir;
-    SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
-    Seams seams_window;
-    frmMain window(settings, seams_window.tables, seams_window.dialogs, seams_window.sounds);
-    window.Form_Load();
-    const double dpi = LogicalDpi(&window);
-    QCOMPARE(window.windowTitle(), QStringLiteral(" Quillmarch from Orvale Instruments"));
-    QCOMPARE(window.size(), QSize(TwipsToPixels(7815, dpi), TwipsToPixels(3240, dpi)));
-    QCOMPARE(window.minimumSize(), window.maximumSize());
-    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(window.sbStatusBar->geometry(), TwipsRect(0, 2925, 7815, 315, dpi));
-    window.setPanelText(2, QStringLiteral("Using COM1"));
-    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Panel2"))->text(), QStringLiteral("Using COM1"));
-    QCOMPARE(window.panelText(2), QStringLiteral("Using COM1"));
-    QCOMPARE(window.sbStatusBar->findChildren<QLabel*>().size(), 4);
-    // No settings at all: centred on the screen.
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QVERIFY(qAbs(window.x() + window.width() / 2 - screen.width() / 2) <= 1);
-}
 
 void tst_frmMain::closingStoresPositionAndNextStartOpensThere()
 {
@@ -168,22 +126,6 @@ void tst_frmMain::minimisedKeepsStoredPosition()
     QCOMPARE(settings.GetSetting(QStringLiteral("MainTop"), {}), QStringLiteral("900"));
 }
 
-void tst_frmMain::closingClosesOtherWindows()
-{
-    QTemporaryDir dir;
-    SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
-    Seams seams_window;
-    frmMain window(settings, seams_window.tables, seams_window.dialogs, seams_window.sounds);
-    window.Form_Load();
-    window.show();
-    QWidget other;
-    other.show();
-    QWidget owned(&window, Qt::Window);
-    owned.show();
-    window.close();
-    QVERIFY(!other.isVisible());
-    QVERIFY(!owned.isVisible());
-}
 
 QTEST_MAIN(tst_frmMain)
 #include "tst_frmmain.moc"

@@ -114,7 +114,6 @@ class tst_GroupEditor : public QObject
     Q_OBJECT
 
 private slots:
-    void freshStart();
     void typedListKeepsItsSpelling();
     void refusedListKeepsTheFocus();
     void enterDoesNotApplyARefusedList();
@@ -132,17 +131,6 @@ private slots:
     void commandDuringAWaitIsIgnored();
 };
 
-void tst_GroupEditor::freshStart()
-{
-    Editor e;
-    QCOMPARE(e.window->GroupLetter->currentText(), QStringLiteral("A"));
-    QCOMPARE(e.window->GroupClockNumbers->count(), 0);
-    QCOMPARE(e.window->TextDisplay->count(), 0);
-    QVERIFY(!e.window->ApplyButton->isEnabled());
-    QVERIFY(!e.window->CancelButton->isEnabled());
-    QVERIFY(e.window->ApplyButton->isDefault());
-    QCOMPARE(QApplication::focusWidget(), e.window->GroupLetter);
-}
 
 void tst_GroupEditor::typedListKeepsItsSpelling()
 {

@@ -26,7 +26,6 @@ class tst_HelpMenu : public QObject
     Q_OBJECT
 
 private slots:
-    void entries();
     void entryActions_data();
     void entryActions();
     void windowsOpenOnceAndStayUnchanged();
@@ -35,20 +34,6 @@ private slots:
     void syncReport();
 };
 
-void tst_HelpMenu::entries()
-{
-    GroupTables tables;
-    RecordingLauncher launcher;
-    ScriptedDialogs dialogs;
-    HelpMenu help(tables, launcher, dialogs, nullptr, {});
-    QStringList shown{help.mnuHelp->objectName() + " " + help.mnuHelp->title()};
-    for (const QAction* action : help.mnuHelp->actions())
-        shown << action->objectName() + " " + (action->isSeparator() ? "-" : action->text());
-    QCOMPARE(shown, (QStringList{"mnuHelp Help Popup", "mnuHelpFinder Help Topics...", "mnuHelpDiv1 -",
-                                 "mnuHelpMap Map", "mnuHelpSummary Summary", "mnuHelpDiv2 -",
-                                 "mnuHelpWeb Orvale on the Web", "mnuHelpZone Zone and Daylight Info",
-                                 "mnuHelpSync NIST Time Sync", "mnuHelpAbout About Quillmarch..."}));
-}
 
 void tst_HelpMenu::entryActions_data()
 {

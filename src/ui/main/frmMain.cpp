@@ -195,19 +195,14 @@ void frmMain::ShowGroup(int index)
     m_inShowGroup = true;
     const GroupRecord& group = m_tables.EditGroups[size_t(index)];
     GroupLetter->setCurrentIndex(index);
-    setComboText(GroupClockNumbers, FormatClockList(group.Clocks));
+    GroupClockNumbers->setEditText(FormatClockList(group.Clocks));
     TimeZone->setCurrentIndex(group.ZoneIndex < TimeZone->count() ? group.ZoneIndex : 0);
     Daylight->setCurrentIndex(group.DaylightIndex < Daylight->count() ? group.DaylightIndex : 0);
-    setComboText(TextDisplay, group.DisplayText.left(kTextLimit));
+    TextDisplay->setEditText(group.DisplayText.left(kTextLimit));
     ShownGroupIndex = index;
     ShownGroup = group;
     m_inShowGroup = false;
     SetEditState(false);
-}
-
-void frmMain::setComboText(QComboBox* combo, const QString& text)
-{
-    combo->setEditText(text);
 }
 
 void frmMain::SetEditState(bool flag)
@@ -272,7 +267,7 @@ bool frmMain::GroupClockNumbers_Validate()
     if (!canonical.isEmpty())
         putOnTop(GroupClockNumbers, canonical);
     if (FormatClockList(ShownGroup.Clocks) != canonical) {
-        setComboText(GroupClockNumbers, canonical);
+        GroupClockNumbers->setEditText(canonical);
         SetEditState(true);
     }
     return true;
@@ -351,7 +346,7 @@ bool frmMain::TextDisplay_Validate()
     if (t != ShownGroup.DisplayText) {
         SetEditState(true);
         if (t != TextDisplay->currentText())
-            setComboText(TextDisplay, t);
+            TextDisplay->setEditText(t);
     }
     return true;
 }
@@ -402,7 +397,7 @@ void frmMain::ApplyButton_Click()
         }
     }
     if (listChanged)
-        setComboText(GroupClockNumbers, FormatClockList(wanted));
+        GroupClockNumbers->setEditText(FormatClockList(wanted));
     GroupRecord& group = m_tables.EditGroups[size_t(sel)];
     ParseClockList(group.Clocks, GroupClockNumbers->currentText());
     group.ZoneIndex = qint16(TimeZone->currentIndex());

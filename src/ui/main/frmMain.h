@@ -90,7 +90,6 @@ private:
     bool Form_KeyDown(const QKeyEvent* key);         // true when it was a command key
     void Form_Unload();
     void putOnTop(QComboBox* list, const QString& entry); // history: entry first, no duplicates
-    void setComboText(QComboBox* combo, const QString& text);
 
     SettingsStore& m_settings;
     GroupTables& m_tables;
