@@ -173,6 +173,6 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Quillmarch"));
     QCoreApplication::setApplicationName(QStringLiteral("Quillmarch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARCH_VERSION_TEXT));
-    QGuiApplication::setDesktopFileName(QStringLiteral("example.orvale_instruments.Quillmarch"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLMARCH_APP_ID));
     return Main(app, argumentText);
 }
