@@ -1,10 +1,10 @@
 // The program's start: command line, seams, and the start-up sequence `Main`.
+#include "app/DataFiles.h"
 #include "app/UnixSignals.h"
 #include "app/frmComm.h"
 #include "app/frmWarning.h"
 #include "model/GroupTable.h"
 #include "model/SettingsStore.h"
-#include "app/DataFiles.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtLauncher.h"
 #include "platform/Sounds.h"
@@ -98,6 +98,11 @@ int Main(QApplication& app, const QString& argumentText)
     // 3: both group tables, before any window reads them.
     GroupTables tables;
     LoadAllGroups(tables, settings);
+    // A settings file that could not be used: said once, in the log and in a message box, before anything is saved.
+    if (!settings.loadProblem().isEmpty()) {
+        std::fprintf(stderr, "quillmarch: %s\n", qPrintable(QString(settings.loadProblem()).replace(QChar(13), u' ')));
+        dialogs.MsgBox(settings.loadProblem(), MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok);
+    }
 
     // 4: the main window, loaded but not shown.
     mainWindow = std::make_unique<frmMain>(settings, tables, dialogs, sounds);
