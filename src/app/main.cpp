@@ -71,16 +71,22 @@ int Main(QApplication& app, const QString& argumentText)
     QtDialogs dialogs;
     FunctionSounds sounds([] { QApplication::beep(); });
     SettingsStore settings;
-    settings.setWriteFailureHandler(
-        [&dialogs](const QString& text) { dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok); });
-
     // SIGTERM and SIGINT: before the main window is up, end at once; afterwards, close it like its close box.
     bool quitting = false;
+    // The window's position is saved as it closes; after SIGTERM nobody is there to answer a message box, which
+    // would keep the program from ending: the log line is all.
+    settings.setWriteFailureHandler([&dialogs, &quitting](const QString& text) {
+        std::fprintf(stderr, "quillmarch: %s\n", qPrintable(QString(text).replace(QChar(13), u' ')));
+        if (!quitting)
+            dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok);
+    });
+
     std::unique_ptr<frmMain> mainWindow;
     bool mainShown = false;
     UnixSignals signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignals::terminationRequested, &app, [&] {
         if (mainShown && mainWindow) {
+            quitting = true;
             mainWindow->close();
         } else {
             quitting = true;

@@ -11,6 +11,8 @@
 #include <QStringDecoder>
 #include <QTemporaryFile>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -169,8 +171,13 @@ QString SettingsStore::describeWriteProblem() const
     QTemporaryFile probe(folder + QStringLiteral("/.quillmarch-probe-XXXXXX"));
     if (!probe.open())
         return probe.errorString() + QLatin1Char('.');
-    const QByteArray block(4096, '\0');
-    if (probe.write(block) != block.size() || !probe.flush())
-        return probe.errorString() + QLatin1Char('.');
+    // Larger than the settings file and the temporary files of a save together: a disk with a few pages left fails.
+    const QByteArray page(4096, '\0');
+    for (int written = 0; written < 64 * 1024;) {
+        const ssize_t n = ::write(probe.handle(), page.constData(), size_t(page.size()));
+        if (n < 0)
+            return QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char('.');
+        written += int(n);
+    }
     return QStringLiteral("the file or its folder is not writable.");
 }

@@ -1,0 +1,191 @@
+// A full disk under the settings and the presets: the old files stay whole, the operator is told, nothing crashes.
+#include "Sandbox.h"
+#include "model/SettingsStore.h"
+#include "presets/PresetTable.h"
+#include "support/Pty.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <poll.h>
+#include <sys/mount.h>
+#include <termios.h>
+
+namespace {
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QString groupText(int g)
+{
+    return QStringLiteral("%1\t8\t30\tHALL %2 \"quoted\", TAB\t0").arg(g * 4).arg(g);
+}
+} // namespace
+
+class tst_FullFileSystem : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void settingsWrite_data();
+    void settingsWrite();
+    void presetsSave_data();
+    void presetsSave();
+    void programRunsAndEnds();
+
+private:
+    QTemporaryDir m_outside;
+    QString m_disk;
+};
+
+void tst_FullFileSystem::initTestCase()
+{
+    if (!Sandbox::enterPrivateMountNamespace())
+        QSKIP("cannot make a private mount namespace here (needs root)");
+}
+
+void tst_FullFileSystem::init()
+{
+    m_disk = m_outside.filePath(QStringLiteral("disk"));
+    QVERIFY(QDir().mkpath(m_disk));
+    QVERIFY(Sandbox::mountTmpfs(m_disk, 256 * 1024));
+}
+
+void tst_FullFileSystem::cleanup()
+{
+    ::umount(QFile::encodeName(m_disk).constData());
+}
+
+void tst_FullFileSystem::settingsWrite_data()
+{
+    QTest::addColumn<int>("freePages");
+    QTest::newRow("no page left") << 0;
+    // Room for QSettings' lock file but not for its temporary file: Qt 6.4 renamed an empty file over the old one.
+    QTest::newRow("one page left") << 1;
+}
+
+void tst_FullFileSystem::settingsWrite()
+{
+    QFETCH(int, freePages);
+    const QString path = m_disk + QStringLiteral("/config/Quillmarch/Quillmarch.ini");
+    {
+        SettingsStore first(path);
+        for (int g = 0; g < 26; ++g)
+            first.SaveSetting(QStringLiteral("Group-%1").arg(QChar(u'A' + g)), groupText(g));
+        QVERIFY(!first.writeFailed());
+    }
+    const QByteArray before = contentOf(path);
+    QVERIFY(Sandbox::fillLeaving(m_disk, freePages));
+
+    SettingsStore store(path);
+    QStringList reports;
+    store.setWriteFailureHandler([&](const QString& text) { reports << text; });
+    store.SaveSetting(QStringLiteral("Group-B"), QStringLiteral("changed"));
+    store.SaveSetting(QStringLiteral("MainLeft"), QStringLiteral("120"));
+
+    QCOMPARE(contentOf(path), before);
+    QCOMPARE(reports.size(), 1);
+    QCOMPARE(reports[0], QStringLiteral("Settings are not being saved.\rThe file ") + path +
+                             QStringLiteral(" cannot be written: No space left on device."));
+    QCOMPARE(store.GetSetting(QStringLiteral("Group-B"), QString()), QStringLiteral("changed"));
+    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("Quillmarch.ini")});
+    QCOMPARE(SettingsStore(path).GetSetting(QStringLiteral("Group-Z"), QString()), groupText(25));
+}
+
+void tst_FullFileSystem::presetsSave_data()
+{
+    QTest::addColumn<int>("freePages");
+    QTest::addColumn<QString>("headline");
+    QTest::newRow("no page left") << 0 << "Disk Error Writing to Presets File";
+    QTest::newRow("room for part of the file") << 3 << "Disk Error Writing to Presets File";
+}
+
+void tst_FullFileSystem::presetsSave()
+{
+    QFETCH(int, freePages);
+    QFETCH(QString, headline);
+    SettingsStore settings(m_outside.filePath(QStringLiteral("Quillmarch.ini")));
+    ScriptedDialogs dialogs;
+    const QString path = m_disk + QStringLiteral("/data/Quillmarch/Quillmarch-Presets.txt");
+    PresetTable table(settings, dialogs, path);
+    for (int n = 0; n < 400; ++n)
+        table.AddPreset(QStringLiteral("Preset %1").arg(n), 3, 4, QStringLiteral("OLD TEXT %1").arg(n));
+    QVERIFY(table.SavePresets());
+    const QByteArray before = contentOf(path);
+    QVERIFY(Sandbox::fillLeaving(m_disk, freePages));
+
+    for (int n = 0; n < 800; ++n)
+        table.AddPreset(QStringLiteral("More %1").arg(n), 5, 6, QStringLiteral("NEW TEXT %1").arg(n));
+    QVERIFY(!table.SavePresets());
+
+    QCOMPARE(contentOf(path), before);
+    QCOMPARE(dialogs.calls.size(), 1);
+    QCOMPARE(dialogs.calls[0].text, headline + "\r\"" + path + "\"");
+    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("Quillmarch-Presets.txt")});
+    QVERIFY(table.LoadPresets());
+    QCOMPARE(table.PresetCount(), qint16(400));
+}
+
+// The real program on a full disk: it sends, ends on SIGTERM with status 0, says once in its log that settings are not
+// saved, and leaves the settings file as it was.
+void tst_FullFileSystem::programRunsAndEnds()
+{
+    const QString binary = qEnvironmentVariable("QUILLMARCH_BINARY");
+    QVERIFY(!binary.isEmpty());
+    const QString ini = m_disk + QStringLiteral("/config/Quillmarch/Quillmarch.ini");
+    QVERIFY(QDir().mkpath(QFileInfo(ini).absolutePath()));
+    QFile seed(ini);
+    QVERIFY(seed.open(QIODevice::WriteOnly));
+    seed.write("[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n");
+    seed.close();
+    const QByteArray before = contentOf(ini);
+    QVERIFY(Sandbox::fillLeaving(m_disk, 0));
+
+    Pty pty;
+    QVERIFY(!pty.slavePath.isEmpty());
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_disk + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_disk + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_outside.path());
+    program.setProcessEnvironment(env);
+    program.start(binary, {pty.slavePath});
+    QVERIFY(program.waitForStarted());
+    const auto stop = qScopeGuard([&] {
+        program.kill();
+        program.waitForFinished();
+    });
+
+    QByteArray received;
+    while (received.size() < 2 * 50) {
+        pollfd readable = {pty.master, POLLIN, 0};
+        QVERIFY2(::poll(&readable, 1, 20000) == 1, "packets keep coming");
+        char buffer[512];
+        const ssize_t n = ::read(pty.master, buffer, sizeof buffer);
+        QVERIFY(n > 0);
+        received.append(buffer, n);
+    }
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY2(program.waitForFinished(10000), "ends on SIGTERM without waiting for anyone to answer a message");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(contentOf(ini), before);
+    const QString log = QString::fromLocal8Bit(program.readAllStandardError());
+    QCOMPARE(log.count(QStringLiteral("Settings are not being saved.")), 1);
+}
+
+QTEST_GUILESS_MAIN(tst_FullFileSystem)
+#include "tst_fullfilesystem.moc"
