@@ -57,14 +57,38 @@ void tst_LinkSelection::choose_data()
     QTest::newRow("device path keeps its case")
         << "/dev/serial/by-id/usb-FTDI_A1" << 1 << 0 << "/dev/serial/by-id/usb-FTDI_A1"
         << "Using /dev/serial/by-id/usb-FTDI_A1";
+    QTest::newRow("dot segments staying under /dev") << "/dev/serial/../ttyS0" << 1 << 0 << "/dev/serial/../ttyS0"
+                                                     << "Using /dev/serial/../ttyS0";
     QTest::newRow("device path trimmed") << " /dev/pts/4 " << 1 << 0 << "/dev/pts/4"
                                          << "Using /dev/pts/4";
 
     // Not recognized: failure A, with the argument exactly as typed.
-    for (const char* bad : {"COM",    "UDP",        "com",     "COM0",       "COM65536",
-                            "LPT1",   "UDP-1",      "COMX",    "UDPX",       "UDP70000",
-                            "COM0.5", "COM65535.5", "COM1e3",  "COM 1 2",    "COM1,5",
-                            "-x",     "--help me",  "  lpt2 ", "/DEV/ttyS0", "COM99999999999999999999"})
+    for (const char* bad : {"COM",
+                            "UDP",
+                            "com",
+                            "COM0",
+                            "COM65536",
+                            "LPT1",
+                            "UDP-1",
+                            "COMX",
+                            "UDPX",
+                            "UDP70000",
+                            "COM0.5",
+                            "COM65535.5",
+                            "COM1e3",
+                            "COM 1 2",
+                            "COM1,5",
+                            "-x",
+                            "--help me",
+                            "  lpt2 ",
+                            "/DEV/ttyS0",
+                            "COM99999999999999999999",
+                            "/dev/",
+                            "/dev/..",
+                            "/dev/../etc/passwd",
+                            "/dev/./../tmp/x",
+                            "/dev/tty\nS0",
+                            "/dev/tty\x1b[2J"})
         QTest::newRow(bad) << QString::fromLatin1(bad) << 0 << 0 << ""
                            << "";
 }
