@@ -63,34 +63,23 @@ void tst_LinkSelection::choose_data()
                                          << "Using /dev/pts/4";
 
     // Not recognized: failure A, with the argument exactly as typed.
-    for (const char* bad : {"COM",
-                            "UDP",
-                            "com",
-                            "COM0",
-                            "COM65536",
-                            "LPT1",
-                            "UDP-1",
-                            "COMX",
-                            "UDPX",
-                            "UDP70000",
-                            "COM0.5",
-                            "COM65535.5",
-                            "COM1e3",
-                            "COM 1 2",
-                            "COM1,5",
-                            "-x",
-                            "--help me",
-                            "  lpt2 ",
-                            "/DEV/ttyS0",
-                            "COM99999999999999999999",
-                            "/dev/",
-                            "/dev/..",
-                            "/dev/../etc/passwd",
-                            "/dev/./../tmp/x",
-                            "/dev/tty\nS0",
-                            "/dev/tty\x1b[2J"})
+    for (const char* bad : {"COM",    "UDP",        "com",     "COM0",       "COM65536",
+                            "LPT1",   "UDP-1",      "COMX",    "UDPX",       "UDP70000",
+                            "COM0.5", "COM65535.5", "COM1e3",  "COM 1 2",    "COM1,5",
+                            "-x",     "--help me",  "  lpt2 ", "/DEV/ttyS0", "COM99999999999999999999"})
         QTest::newRow(bad) << QString::fromLatin1(bad) << 0 << 0 << ""
                            << "";
+    // A device path that leaves /dev/ or would break the one-line panel and log lines.
+    QTest::newRow("/dev itself") << "/dev/" << 0 << 0 << ""
+                                 << "";
+    QTest::newRow("up out of /dev") << "/dev/../etc/passwd" << 0 << 0 << ""
+                                    << "";
+    QTest::newRow("up through a dot") << "/dev/./../tmp/x" << 0 << 0 << ""
+                                      << "";
+    QTest::newRow("line break") << "/dev/tty\nS0" << 0 << 0 << ""
+                                << "";
+    QTest::newRow("escape sequence") << "/dev/tty\x1b[2J" << 0 << 0 << ""
+                                     << "";
 }
 
 void tst_LinkSelection::choose()
