@@ -100,3 +100,10 @@ QString PortCannotOpenText(const QString& portName, const QString& description)
     return QStringLiteral("Comm Port ") + kQuote + portName + kQuote + QStringLiteral(" cannot be opened") + kCR +
            description;
 }
+
+QString LinkInUseText(const LinkChoice& choice, const QString& holder)
+{
+    const QString link = choice.CommMode == 2 ? QStringLiteral("Link ") : QStringLiteral("Comm Port ");
+    return link + kQuote + choice.name + kQuote + QStringLiteral(" is in use by another Quillmarch") + kCR +
+           holder + QStringLiteral(" sends on it; this one sends nothing, so the two do not garble each other.");
+}

@@ -21,6 +21,8 @@ QString LinkPanelText(const LinkChoice& choice);
 // Failures B (port not available) and C (port cannot be opened); `portName` is "COM3" or a device path.
 QString PortNotAvailableText(const QString& portName, const QString& description);
 QString PortCannotOpenText(const QString& portName, const QString& description);
+// A link another Quillmarch sends on; `holder` is "quillmarch (process 1234)".
+QString LinkInUseText(const LinkChoice& choice, const QString& holder);
 
 // Serial port numbers are kept in 16 bits when selected; larger ones cannot be selected.
 constexpr int kMaxSerialPortNumber = 32767;

@@ -6,8 +6,6 @@
 #include "platform/Dialogs.h"
 #include "platform/SystemClock.h"
 
-#include <cstdio>
-
 namespace {
 constexpr int kTickMs = 333;
 }
@@ -39,7 +37,7 @@ void frmComm::Form_Load(const QString& argumentText)
     m_choice = ChooseLink(argumentText);
     if (!m_choice.failureText.isEmpty()) {
         fail(m_choice.failureText);
-    } else {
+    } else if (lockLink()) {
         m_link = m_makeLink(m_choice);
         const Link::OpenResult result = m_link->open();
         switch (result.outcome) {
@@ -49,16 +47,37 @@ void frmComm::Form_Load(const QString& argumentText)
             break;
         case Link::OpenOutcome::NotAvailable:
             m_link.reset();
+            m_lock.release();
             fail(PortNotAvailableText(m_choice.name, result.description));
             break;
         case Link::OpenOutcome::CannotOpen:
             m_link.reset();
+            m_lock.release();
             fail(PortCannotOpenText(m_choice.name, result.description));
             break;
         }
     }
     Timer1.start();
     m_tables.RefreshRunning = true;
+}
+
+bool frmComm::lockLink()
+{
+    const QString key = m_choice.CommMode == 2 ? LinkLock::UdpKey(m_choice.port) : LinkLock::SerialKey(m_choice.device);
+    QString detail;
+    switch (m_lock.acquire(key, detail)) {
+    case LinkLock::Outcome::Acquired:
+        return true;
+    case LinkLock::Outcome::HeldElsewhere:
+        fail(LinkInUseText(m_choice, detail));
+        return false;
+    case LinkLock::Outcome::Unavailable:
+        m_journal->warning(m_choice.name + QStringLiteral(": sending without the lock that keeps a second sender off "
+                                                          "this link: ") +
+                           detail);
+        return true;
+    }
+    return true;
 }
 
 void frmComm::fail(const QString& text)
@@ -76,6 +95,7 @@ void frmComm::close()
         m_link->close();
         m_link.reset();
     }
+    m_lock.release();
 }
 
 void frmComm::Timer1_Timer()
@@ -109,7 +129,7 @@ void frmComm::SendClockPacket(int group, int clock)
         return;
     }
     if (!m_sendFault.isEmpty()) {
-        std::fprintf(stderr, "quillmarch: sending to %s again\n", qPrintable(m_choice.name));
+        m_journal->info(QStringLiteral("sending to %1 again").arg(m_choice.name));
         m_sendFault.clear();
     }
     m_panels.setPanelText(1, QStringLiteral("Sending to Clock Number ") + QString::number(clock));
@@ -119,6 +139,6 @@ void frmComm::reportSendFault(const QString& reason)
 {
     m_panels.setPanelText(1, reason);
     if (reason != m_sendFault)
-        std::fprintf(stderr, "quillmarch: %s: %s\n", qPrintable(m_choice.name), qPrintable(reason));
+        m_journal->error(m_choice.name + QStringLiteral(": ") + reason);
     m_sendFault = reason;
 }

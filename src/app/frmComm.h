@@ -1,7 +1,9 @@
 // The link object: never shown; owns the link, the packet buffer and the timer of the refresh cycle.
 #pragma once
 
+#include "app/Journal.h"
 #include "app/Link.h"
+#include "app/LinkLock.h"
 #include "app/RefreshCycle.h"
 #include "app/StatusClock.h"
 
@@ -28,7 +30,11 @@ public:
     // Stops the cycle and releases the serial port or socket.
     void close();
 
+    // Where send faults and lock problems are logged; standard error unless Main says otherwise.
+    void setJournal(Journal& journal) { m_journal = &journal; }
+
     int CommMode() const { return m_CommMode; }
+    const LinkChoice& choice() const { return m_choice; }
     const RefreshCycle& cycle() const { return m_cycle; }
 
     QTimer Timer1;
@@ -41,6 +47,7 @@ private slots:
     void Timer1_Timer();
 
 private:
+    bool lockLink();
     void fail(const QString& text);
     void SendClockPacket(int group, int clock);
     // A send that did not happen: panel 1 says why; the log gets one line when the reason changes.
@@ -53,6 +60,8 @@ private:
     LinkFactory m_makeLink;
     std::unique_ptr<Link> m_link;
     LinkChoice m_choice;
+    LinkLock m_lock;
+    Journal* m_journal = &Journal::standardError();
     int m_CommMode = 0;
     RefreshCycle m_cycle;
     StatusClock m_statusClock;

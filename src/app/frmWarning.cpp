@@ -21,7 +21,7 @@ bool ShouldShowTimeWarning(const QString& stored)
     return !(isNumber && number == 0);
 }
 
-frmWarning::frmWarning(SettingsStore& settings, Sounds& sounds, QWidget* parent)
+frmWarning::frmWarning(SettingsStore& settings, Sounds& sounds, const QString& clockSyncLine, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_settings(settings)
 {
@@ -52,6 +52,13 @@ frmWarning::frmWarning(SettingsStore& settings, Sounds& sounds, QWidget* parent)
     message->setWordWrap(true);
     message->setFixedWidth(420);
 
+    ClockSyncLine = new QLabel(clockSyncLine, this);
+    ClockSyncLine->setObjectName(QStringLiteral("ClockSyncLine"));
+    ClockSyncLine->setTextFormat(Qt::PlainText);
+    ClockSyncLine->setWordWrap(true);
+    ClockSyncLine->setFixedWidth(420);
+    ClockSyncLine->setVisible(!clockSyncLine.isEmpty());
+
     auto* press = new QLabel(QStringLiteral("PRESS OK TO PROCEED OR CANCEL TO TERMINATE THIS PROGRAM"), this);
     press->setObjectName(QStringLiteral("Label3"));
     press->setTextFormat(Qt::PlainText);
@@ -69,6 +76,8 @@ frmWarning::frmWarning(SettingsStore& settings, Sounds& sounds, QWidget* parent)
     auto* texts = new QVBoxLayout;
     texts->addWidget(heading);
     texts->addWidget(message);
+    texts->addSpacing(8);
+    texts->addWidget(ClockSyncLine);
     texts->addSpacing(8);
     texts->addWidget(press);
     auto* top = new QHBoxLayout;

@@ -18,12 +18,15 @@ class frmWarning : public QDialog
 
 public:
     // exec() returns Accepted to go on with start-up, Rejected when the operator chose to end the program.
-    frmWarning(SettingsStore& settings, Sounds& sounds, QWidget* parent = nullptr);
+    // `clockSyncLine`: one line on whether the PC clock is synchronised right now; none when empty.
+    frmWarning(SettingsStore& settings, Sounds& sounds, const QString& clockSyncLine = QString(),
+               QWidget* parent = nullptr);
 
     QLabel* Picture1 = nullptr;
     QCheckBox* Check1 = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
+    QLabel* ClockSyncLine = nullptr;
 
 public slots:
     // The close box goes on like OK, without saving.

@@ -1,4 +1,6 @@
 // The program's start: command line, seams, and the start-up sequence `Main`.
+#include "app/ClockSyncWatch.h"
+#include "app/ServiceMode.h"
 #include "app/UnixSignals.h"
 #include "app/frmComm.h"
 #include "app/frmWarning.h"
@@ -46,6 +48,10 @@ bool answerInformationRequest(int argc, char** argv, int& exitCode)
         "Quillmarch drives a network of display clocks: every 333 ms it sends the next clock its time and text."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption({QStringLiteral("service"),
+                      QStringLiteral("Runs without windows, for a service manager: sends on the link, takes over the "
+                                     "groups the windowed program saves, and logs to standard error with journald "
+                                     "priorities. Give the link after it: --service COM1.")});
     parser.addPositionalArgument(QStringLiteral("link"), QString::fromLatin1(kLinkHelp), QStringLiteral("[link]"));
     parser.process(app); // prints and exits
     exitCode = 0;
@@ -117,7 +123,7 @@ int Main(QApplication& app, const QString& argumentText)
 
     // 6: Cancel in the warning ends the program here, before anything is sent or saved.
     if (ShouldShowTimeWarning(settings.GetSetting(QStringLiteral("TimeWarn"), QStringLiteral("True")))) {
-        frmWarning warning(settings, sounds);
+        frmWarning warning(settings, sounds, ClockSyncWarningLine(ClockSyncFromKernel(ReadKernelClock())));
         if (warning.exec() != QDialog::Accepted || quitting)
             return 0;
     }
@@ -129,6 +135,9 @@ int Main(QApplication& app, const QString& argumentText)
 
     // 9: the link object; its failures show over the main window.
     frmComm comm(tables, *mainWindow, dialogs, clock);
+    ClockSyncWatch clockSync;
+    QObject::connect(&clockSync, &ClockSyncWatch::checked, mainWindow.get(), &frmMain::showClockSync);
+    clockSync.start();
     bool unloaded = false;
     QObject::connect(mainWindow.get(), &frmMain::unloaded, &app, [&] {
         unloaded = true;
@@ -148,6 +157,19 @@ int main(int argc, char** argv)
     int exitCode = 0;
     if (answerInformationRequest(argc, argv, exitCode))
         return exitCode;
+
+    // No windows and no display: everything the windows would say goes to the journal.
+    if (argc >= 2 && QByteArray(argv[1]) == "--service") {
+        QStringList link;
+        for (int i = 2; i < argc; ++i)
+            link << QString::fromLocal8Bit(argv[i]);
+        int qtArgc = 1;
+        QCoreApplication app(qtArgc, argv);
+        QCoreApplication::setOrganizationName(QStringLiteral("Quillmarch"));
+        QCoreApplication::setApplicationName(QStringLiteral("Quillmarch"));
+        Journal journal(true);
+        return RunService(link.join(QLatin1Char(' ')), SettingsStore::DefaultFilePath(), journal);
+    }
 
     // Linux hands the arguments over split; the link is named by all of them joined, as typed.
     // Taken before QApplication, which would remove options such as -style from the list.

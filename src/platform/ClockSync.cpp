@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/timex.h>
 
 namespace {
@@ -42,13 +44,63 @@ bool ParseTimedatectlShow(const QByteArray& output, ClockSyncState& state)
     return sawSynchronized;
 }
 
-ClockSyncState ClockSyncFromKernel(int clockState, int status, long estimatedErrorUs)
+KernelClockReading ReadKernelClock()
+{
+    timex tx{}; // modes 0: read only
+    KernelClockReading reading;
+    reading.clockState = adjtimex(&tx);
+    if (reading.clockState < 0) {
+        reading.failure = QStringLiteral("adjtimex: ") + QString::fromLocal8Bit(strerror(errno));
+        return reading;
+    }
+    reading.status = tx.status;
+    reading.maxErrorUs = tx.maxerror;
+    reading.estimatedErrorUs = tx.esterror;
+    return reading;
+}
+
+ClockSyncState ClockSyncFromKernel(const KernelClockReading& reading)
 {
     ClockSyncState state;
+    if (reading.clockState < 0) {
+        state.failure = reading.failure;
+        return state;
+    }
     state.source = ClockSyncState::Source::Kernel;
-    state.synchronized = clockState != TIME_ERROR && !(status & STA_UNSYNC);
-    state.estimatedErrorUs = state.synchronized ? estimatedErrorUs : -1;
+    state.synchronized = reading.maxErrorUs >= 0 && reading.maxErrorUs < kMaxSynchronisedErrorUs;
+    state.estimatedErrorUs = reading.estimatedErrorUs;
+    state.maxErrorUs = reading.maxErrorUs;
     return state;
+}
+
+namespace {
+QString milliseconds(qint64 us)
+{
+    return QStringLiteral("%1 ms").arg(us / 1000.0, 0, 'f', 1);
+}
+} // namespace
+
+QString ClockSyncPanelText(const ClockSyncState& state)
+{
+    return state.synchronized ? QStringLiteral("PC Clock Synchronised") : QStringLiteral("PC Clock NOT Synchronised");
+}
+
+QString ClockSyncToolTip(const ClockSyncState& state)
+{
+    if (state.source == ClockSyncState::Source::None)
+        return QStringLiteral("The kernel's clock state cannot be read: ") + state.failure;
+    return QStringLiteral("Estimated error %1, at most %2 (kernel)")
+        .arg(milliseconds(state.estimatedErrorUs), milliseconds(state.maxErrorUs));
+}
+
+QString ClockSyncWarningLine(const ClockSyncState& state)
+{
+    if (state.synchronized)
+        return QStringLiteral("Right now this PC's clock is synchronised (estimated error %1).")
+            .arg(milliseconds(state.estimatedErrorUs));
+    if (state.source == ClockSyncState::Source::None)
+        return QStringLiteral("Right now it cannot be told whether this PC's clock is synchronised.");
+    return QStringLiteral("Right now this PC's clock is NOT synchronised with network time.");
 }
 
 namespace {
@@ -92,10 +144,9 @@ ClockSyncState ReadClockSync()
             QString::fromLocal8Bit(process.readAllStandardError()).trimmed().section(QLatin1Char('\n'), 0, 0);
     }
 
-    timex tx{};
-    const int clockState = adjtimex(&tx);
-    if (clockState >= 0)
-        return ClockSyncFromKernel(clockState, tx.status, tx.esterror);
+    const KernelClockReading kernel = ReadKernelClock();
+    if (kernel.clockState >= 0)
+        return ClockSyncFromKernel(kernel);
     state.failure = timedatectlFailure + QStringLiteral("; the kernel's clock state cannot be read either");
     return state;
 }

@@ -29,6 +29,8 @@ private slots:
     void serialDevicePathOpensAt9600_8N1();
     void failures_data();
     void failures();
+    void linkHeldByAnotherSender_data();
+    void linkHeldByAnotherSender();
     void sending();
     void serialAdapterPulledAndBack();
 };
@@ -98,6 +100,47 @@ void tst_frmComm::failures()
     QCOMPARE(rig.panels.texts[0], QStringLiteral("Sending Disabled due to Error"));
     QCOMPARE(rig.panels.texts[1], QString());
     QVERIFY(rig.comm.Timer1.isActive());
+}
+
+void tst_frmComm::linkHeldByAnotherSender_data()
+{
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("serial line") << true;
+    QTest::newRow("UDP port") << false;
+}
+
+void tst_frmComm::linkHeldByAnotherSender()
+{
+    QFETCH(bool, serial);
+    Pty pty;
+    QVERIFY(!pty.slavePath.isEmpty());
+    const QString argument = serial ? pty.slavePath : QStringLiteral("UDP5000");
+    LinkLock other;
+    QString detail;
+    QCOMPARE(other.acquire(serial ? LinkLock::SerialKey(pty.slavePath) : LinkLock::UdpKey(5000), detail),
+             LinkLock::Outcome::Acquired);
+
+    CommRig rig;
+    rig.comm.Form_Load(argument);
+    QCOMPARE(rig.dialogs.calls.size(), 1);
+    const QString holder = QStringLiteral("tst_frmcomm (process %1)").arg(QCoreApplication::applicationPid());
+    QCOMPARE(rig.dialogs.calls[0].text, LinkInUseText(rig.comm.choice(), holder));
+    QVERIFY(rig.dialogs.calls[0].text.contains(serial ? "Comm Port \"" + pty.slavePath : "Link \"UDP:5000\""));
+    QCOMPARE(rig.dialogs.calls[0].icon, MsgIcon::Critical);
+    QCOMPARE(rig.comm.CommMode(), 0);
+    QCOMPARE(rig.panels.texts[0], QStringLiteral("Sending Disabled due to Error"));
+    if (serial) { // the line was never opened: its speed is untouched
+        termios tio{};
+        QVERIFY(tcgetattr(pty.master, &tio) == 0);
+        QVERIFY(cfgetospeed(&tio) != B9600);
+    }
+
+    // Once the other sender is gone, the link is free again.
+    other.release();
+    CommRig next;
+    next.comm.Form_Load(argument);
+    QCOMPARE(next.dialogs.calls.size(), 0);
+    QCOMPARE(next.comm.CommMode(), serial ? 1 : 2);
 }
 
 void tst_frmComm::sending()

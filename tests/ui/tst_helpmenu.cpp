@@ -161,9 +161,9 @@ void tst_HelpMenu::syncReport_data()
     QTest::newRow("other output is no answer")
         << timedatectl("System has not been booted with systemd") << true << "cannot be read";
     QTest::newRow("kernel: synchronised, with its error")
-        << ClockSyncFromKernel(TIME_OK, 0, 2500) << false << "\rEstimated error: 2.5 ms.\r";
+        << ClockSyncFromKernel({TIME_OK, 0, 40000, 2500, {}}) << false << "\rEstimated error: 2.5 ms.\r";
     QTest::newRow("kernel: unsynchronised bit")
-        << ClockSyncFromKernel(TIME_OK, STA_UNSYNC, 0) << true << "\r    sudo apt-get install chrony\r";
+        << ClockSyncFromKernel({TIME_OK, STA_UNSYNC, 16000000, 0, {}}) << true << "\r    sudo apt-get install chrony\r";
 }
 
 void tst_HelpMenu::syncReport()

@@ -3,6 +3,7 @@
 #include "model/ClockList.h"
 #include "model/CodeTables.h"
 #include "model/SettingsStore.h"
+#include "platform/ClockSync.h"
 #include "platform/Dialogs.h"
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
@@ -20,9 +21,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 
 namespace {
-constexpr double kClientWidth = 7815, kClientHeight = 3240;
+// One status row more than the design: the fifth panel (the PC clock's synchronisation) gets a row of its own,
+// since the first row has no room left for it.
+constexpr double kStatusRowHeight = 315;
+constexpr double kClientWidth = 7815, kClientHeight = 3240 + kStatusRowHeight;
 // Widths of status panels 2 to 4; panel 1 takes the rest.
 constexpr double kPanelWidths[4] = {0, 1600, 1900, 1000};
 constexpr int kTextLimit = 20;
@@ -103,10 +108,13 @@ void frmMain::buildControls()
     // A row of sunken text panels; QStatusBar would add separators and a size grip and clip the frames.
     sbStatusBar = new QWidget(this);
     sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
-    m_layout.append({sbStatusBar, QRectF(0, 2925, kClientWidth, 315)});
-    auto* row = new QHBoxLayout(sbStatusBar);
-    row->setContentsMargins(1, 1, 1, 1);
+    m_layout.append({sbStatusBar, QRectF(0, 2925, kClientWidth, 2 * kStatusRowHeight)});
+    auto* rows = new QVBoxLayout(sbStatusBar);
+    rows->setContentsMargins(1, 1, 1, 1);
+    rows->setSpacing(2);
+    auto* row = new QHBoxLayout;
     row->setSpacing(2);
+    rows->addLayout(row);
     for (int i = 0; i < 4; ++i) {
         auto* panel = new QLabel(sbStatusBar);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
@@ -118,6 +126,14 @@ void frmMain::buildControls()
         row->addWidget(panel, i == 0 ? 1 : 0);
         m_panels[size_t(i)] = panel;
     }
+    auto* clockPanel = new QLabel(sbStatusBar);
+    clockPanel->setObjectName(QStringLiteral("Panel5"));
+    clockPanel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    clockPanel->setTextFormat(Qt::PlainText);
+    clockPanel->setContentsMargins(2, 0, 2, 0);
+    clockPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    rows->addWidget(clockPanel);
+    m_panels[4] = clockPanel;
 
     connect(GroupLetter, &QComboBox::currentIndexChanged, this, &frmMain::GroupLetter_Click);
     connect(GroupClockNumbers, &QComboBox::activated, this, &frmMain::GroupClockNumbers_Click);
@@ -541,13 +557,22 @@ void frmMain::SaveWindowSettings()
 
 void frmMain::setPanelText(int panel, const QString& text)
 {
-    if (panel >= 1 && panel <= 4)
+    if (panel >= 1 && panel <= kPanelCount)
         m_panels[size_t(panel - 1)]->setText(text);
 }
 
 QString frmMain::panelText(int panel) const
 {
-    return panel >= 1 && panel <= 4 ? m_panels[size_t(panel - 1)]->text() : QString();
+    return panel >= 1 && panel <= kPanelCount ? m_panels[size_t(panel - 1)]->text() : QString();
+}
+
+void frmMain::showClockSync(const ClockSyncState& state)
+{
+    QLabel* panel = m_panels[4];
+    panel->setText(ClockSyncPanelText(state));
+    panel->setToolTip(ClockSyncToolTip(state));
+    // The clocks copy a wrong PC clock faithfully: that case must stand out.
+    panel->setStyleSheet(state.synchronized ? QString() : QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

@@ -4,6 +4,8 @@
 #include "app/StatusPanels.h"
 #include "model/GroupTable.h"
 
+struct ClockSyncState;
+
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -33,6 +35,8 @@ public:
 
     void setPanelText(int panel, const QString& text) override;
     QString panelText(int panel) const override;
+    // Panel 5: whether the PC clock, which every clock copies, is synchronised; the error in its tooltip.
+    void showClockSync(const ClockSyncState& state);
 
     // What the Presets and Help buttons open; the windows behind them are wired in by Main.
     std::function<void()> showPresets;
@@ -96,7 +100,8 @@ private:
     Dialogs& m_dialogs;
     Sounds& m_sounds;
     FocusValidation* m_validation = nullptr;
-    std::array<QLabel*, 4> m_panels{};
+    static constexpr int kPanelCount = 5;
+    std::array<QLabel*, kPanelCount> m_panels{};
     QList<QPair<QWidget*, QRectF>> m_layout; // twips
     bool TextKeyPending = false;
     bool InGroupRevert = false;

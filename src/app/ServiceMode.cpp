@@ -1,0 +1,80 @@
+#include "app/ServiceMode.h"
+
+#include "app/ClockSyncWatch.h"
+#include "app/SettingsFollower.h"
+#include "app/UnixSignals.h"
+#include "app/frmComm.h"
+#include "model/ClockList.h"
+#include "model/GroupTable.h"
+#include "model/SettingsStore.h"
+#include "platform/SystemClock.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+MsgResult JournalDialogs::MsgBox(const QString& text, MsgButtons, MsgIcon icon, MsgResult defaultButton,
+                                 const QString&)
+{
+    m_journal.write(icon == MsgIcon::Critical      ? Journal::Priority::Error
+                    : icon == MsgIcon::Exclamation ? Journal::Priority::Warning
+                                                   : Journal::Priority::Info,
+                    text);
+    return defaultButton;
+}
+
+namespace {
+QString describeGroup(int index, const GroupRecord& group)
+{
+    const QString clocks = FormatClockList(group.Clocks);
+    return QStringLiteral("group %1 now sends to clocks %2").arg(IndexToLetter(index), clocks.isEmpty() ? "(none)" : clocks);
+}
+} // namespace
+
+int RunService(const QString& argumentText, const QString& settingsPath, Journal& journal)
+{
+    RealSystemClock clock;
+    JournalDialogs dialogs(journal);
+    NoPanels panels;
+    SettingsStore settings(settingsPath);
+    settings.setWriteFailureHandler([&journal](const QString& text) { journal.warning(text); });
+
+    UnixSignals signalWatcher;
+    QObject::connect(&signalWatcher, &UnixSignals::terminationRequested, qApp, [] { QCoreApplication::exit(0); });
+
+    GroupTables tables;
+    LoadAllGroups(tables, settings);
+
+    frmComm comm(tables, panels, dialogs, clock);
+    comm.setJournal(journal);
+    comm.Form_Load(argumentText);
+    if (comm.CommMode() == 0) // the reason is in the journal already
+        return 1;
+    int clocks = 0;
+    for (const GroupRecord& group : tables.ActiveGroups)
+        clocks += int(std::count(group.Clocks.begin(), group.Clocks.end(), true));
+    journal.info(QStringLiteral("sending to %1: %2 clocks; following %3").arg(comm.choice().name, QString::number(clocks), settingsPath));
+
+    SettingsFollower follower(tables, settingsPath);
+    QObject::connect(&comm, &frmComm::ticked, &follower, &SettingsFollower::handOver);
+    QObject::connect(&follower, &SettingsFollower::groupHandedOver, qApp,
+                     [&journal](int index, const GroupRecord& group) { journal.info(describeGroup(index, group)); });
+
+    ClockSyncWatch syncWatch;
+    QObject::connect(&syncWatch, &ClockSyncWatch::checked, qApp,
+                     [&journal](const ClockSyncState& state, bool changed) {
+                         if (!changed)
+                             return;
+                         const QString line = ClockSyncPanelText(state) + QStringLiteral(": ") + ClockSyncToolTip(state);
+                         if (state.synchronized)
+                             journal.info(line);
+                         else
+                             journal.warning(line + QStringLiteral("; the clocks copy this PC's time"));
+                     });
+    syncWatch.start();
+
+    QCoreApplication::exec();
+    comm.close();
+    journal.info(QStringLiteral("stopped"));
+    return 0;
+}

@@ -1,0 +1,161 @@
+// The real program as a service: no windows, journald lines, the settings file followed, one sender per link.
+#include "support/Pty.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <poll.h>
+
+namespace {
+enum Read { BadPacket = -1, TimedOut = 0, Found = 1 };
+// Reads whole packets from the master side until `wanted` accepts one, a packet is bad, or `ms` pass.
+Read readPackets(int master, int ms, const std::function<bool(const QByteArray&)>& wanted, QByteArray& pending)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        while (pending.size() >= 50) {
+            const QByteArray packet = pending.left(50);
+            pending.remove(0, 50);
+            quint8 sum = 0;
+            for (char b : packet)
+                sum = quint8(sum + quint8(b));
+            if (packet.at(0) != 0x29 || sum != 0)
+                return BadPacket;
+            if (wanted(packet))
+                return Found;
+        }
+        pollfd readable = {master, POLLIN, 0};
+        if (::poll(&readable, 1, 500) == 1) {
+            char buffer[512];
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n > 0)
+                pending.append(buffer, n);
+        }
+    }
+    return TimedOut;
+}
+} // namespace
+
+class tst_Service : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void sendsAndFollowsTheWindowsSaves();
+    void missingDeviceEndsWithAnError();
+    void secondSenderOnOneLine();
+
+private:
+    void start(QProcess& program, const QString& link);
+    QString journal(QProcess& program) { return QString::fromLocal8Bit(program.readAllStandardError()); }
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    QString m_ini;
+};
+
+void tst_Service::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir().mkpath(m_home->filePath(QStringLiteral("config/Quillmarch"))));
+    m_ini = m_home->filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini"));
+    QFile seed(m_ini);
+    QVERIFY(seed.open(QIODevice::WriteOnly));
+    seed.write("[Settings]\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n");
+}
+
+void tst_Service::start(QProcess& program, const QString& link)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM")); // no display of any kind is needed
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home->path());
+    program.setProcessEnvironment(env);
+    program.start(qEnvironmentVariable("QUILLMARCH_BINARY"), {QStringLiteral("--service"), link});
+    QVERIFY(program.waitForStarted());
+}
+
+void tst_Service::sendsAndFollowsTheWindowsSaves()
+{
+    Pty pty;
+    QVERIFY(!pty.slavePath.isEmpty());
+    QProcess program;
+    start(program, pty.slavePath);
+    QByteArray pending;
+    QList<int> clocks;
+    QCOMPARE(Found, readPackets(pty.master, 20000, [&](const QByteArray& p) { clocks << p.at(9); return clocks.size() == 4; },
+                        pending));
+    QCOMPARE(clocks, (QList<int>{1, 2, 1, 2}));
+
+    // What the window's Apply writes: QSettings replaces the file as a whole.
+    {
+        QSettings settings(m_ini, QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Settings/Group-C"), QStringLiteral("7\t8\t30\tNEW TEXT\t0"));
+    }
+    QVERIFY2(Found == readPackets(pty.master, 15000,
+                         [](const QByteArray& p) { return p.at(9) == 7 && p.mid(12, 20).trimmed() == "NEW TEXT"; },
+                         pending),
+             "the group saved in the settings reaches the line");
+
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QString lines = journal(program);
+    QVERIFY2(lines.contains(QStringLiteral("<6>group C now sends to clocks 7\n")), qPrintable(lines));
+    QVERIFY2(lines.contains(QRegularExpression(QStringLiteral("^<[46]>PC Clock (NOT )?Synchronised: "),
+                                               QRegularExpression::MultilineOption)),
+             qPrintable(lines));
+}
+
+void tst_Service::missingDeviceEndsWithAnError()
+{
+    QProcess program;
+    start(program, QStringLiteral("/dev/quillmarch-absent"));
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    QCOMPARE(journal(program), QStringLiteral("<3>Comm Port \"/dev/quillmarch-absent\" is not available on this system; "
+                                              "No such file or directory\n"));
+}
+
+void tst_Service::secondSenderOnOneLine()
+{
+    Pty line, otherLine;
+    QVERIFY(!line.slavePath.isEmpty() && !otherLine.slavePath.isEmpty());
+    QProcess first;
+    start(first, line.slavePath);
+    QByteArray pending;
+    QCOMPARE(Found, readPackets(line.master, 20000, [](const QByteArray&) { return true; }, pending));
+
+    QProcess second;
+    start(second, line.slavePath);
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 1);
+    QCOMPARE(journal(second), QStringLiteral("<3>Comm Port \"%1\" is in use by another Quillmarch; quillmarch "
+                                             "(process %2) sends on it; this one sends nothing, so the two do not "
+                                             "garble each other.\n")
+                                  .arg(line.slavePath)
+                                  .arg(first.processId()));
+    // The line carried only whole packets meanwhile.
+    QCOMPARE(readPackets(line.master, 3000, [](const QByteArray&) { return false; }, pending), TimedOut);
+
+    QProcess third;
+    start(third, otherLine.slavePath);
+    QByteArray otherPending;
+    QVERIFY2(Found == readPackets(otherLine.master, 20000, [](const QByteArray&) { return true; }, otherPending),
+             "another line is free");
+    for (QProcess* p : {&first, &third}) {
+        ::kill(pid_t(p->processId()), SIGTERM);
+        QVERIFY(p->waitForFinished(10000));
+        QCOMPARE(p->exitCode(), 0);
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_Service)
+#include "tst_service.moc"
