@@ -21,7 +21,6 @@
 #include <csignal>
 #include <optional>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
