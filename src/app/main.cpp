@@ -7,6 +7,7 @@
 #include "model/GroupTable.h"
 #include "model/SettingsStore.h"
 #include "app/DataFiles.h"
+#include "app/PortList.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtLauncher.h"
 #include "platform/Sounds.h"
@@ -31,14 +32,14 @@ const char* const kLinkHelp =
     "UDP port # on 255.255.255.255; a path such as /dev/ttyUSB0 names the serial device itself.\n"
     "Without an argument the program uses COM1.";
 
-// --help and --version, given alone, are answered without starting the windows.
+// --help, --version and --list-ports, given alone, are answered without starting the windows.
 bool answerInformationRequest(int argc, char** argv, int& exitCode)
 {
     if (argc != 2)
         return false;
     const QString arg = QString::fromLocal8Bit(argv[1]);
     if (arg != QStringLiteral("--help") && arg != QStringLiteral("-h") && arg != QStringLiteral("--version") &&
-        arg != QStringLiteral("-v"))
+        arg != QStringLiteral("-v") && arg != QStringLiteral("--list-ports"))
         return false;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillmarch"));
@@ -48,12 +49,23 @@ bool answerInformationRequest(int argc, char** argv, int& exitCode)
         "Quillmarch drives a network of display clocks: every 333 ms it sends the next clock its time and text."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption listPorts(
+        QStringLiteral("list-ports"),
+        QStringLiteral("Print the serial devices present, one a line: the device path, then a TAB and its stable "
+                       "/dev/serial/by-id/ name where there is one. Either path can be given as the link."));
+    parser.addOption(listPorts);
     parser.addOption({QStringLiteral("service"),
                       QStringLiteral("Runs without windows, for a service manager: sends on the link, takes over the "
                                      "groups the windowed program saves, and logs to standard error with journald "
                                      "priorities. Give the link after it: --service COM1.")});
     parser.addPositionalArgument(QStringLiteral("link"), QString::fromLatin1(kLinkHelp), QStringLiteral("[link]"));
-    parser.process(app); // prints and exits
+    parser.process(app); // --help and --version print and exit here
+    if (parser.isSet(listPorts)) {
+        const QByteArray text = FormatPortList(ListPorts(SystemSerialDevices())).toLocal8Bit();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        if (text.isEmpty())
+            std::fputs("quillmarch: no serial devices found\n", stderr);
+    }
     exitCode = 0;
     return true;
 }
@@ -183,6 +195,6 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Quillmarch"));
     QCoreApplication::setApplicationName(QStringLiteral("Quillmarch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARCH_VERSION_TEXT));
-    QGuiApplication::setDesktopFileName(QStringLiteral("quillmarch"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLMARCH_APP_ID));
     return Main(app, argumentText);
 }

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,17 +40,23 @@ QProcessEnvironment tst_Startup::environment(const QTemporaryDir& home) const
 void tst_Startup::informationRequests_data()
 {
     QTest::addColumn<QString>("argument");
-    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("pattern"); // the whole of standard output must match
     QTest::newRow("--version") << "--version"
-                               << "quillmarch 2.8.0\n";
+                               << "^quillmarch 2\\.8\\.0\n$";
     QTest::newRow("--help names the link argument") << "--help"
                                                     << "COM#, UDP# or a serial device path";
+    QTest::newRow("--help names --list-ports") << "--help"
+                                               << "--list-ports +Print the serial devices present";
+    // Devices differ from machine to machine; the form does not. A missing hook would start the window instead.
+    QTest::newRow("--list-ports: a device, then TAB and by-id names")
+        << "--list-ports"
+        << "^(/dev/[^\\s]+(\t/dev/serial/by-id/[^\\s]+)*\n)*$";
 }
 
 void tst_Startup::informationRequests()
 {
     QFETCH(QString, argument);
-    QFETCH(QString, expected);
+    QFETCH(QString, pattern);
     QTemporaryDir home;
     QProcess program;
     program.setProcessEnvironment(environment(home));
@@ -58,7 +65,7 @@ void tst_Startup::informationRequests()
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
     const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
-    QVERIFY2(argument == QLatin1String("--version") ? out == expected : out.contains(expected), qPrintable(out));
+    QVERIFY2(QRegularExpression(pattern).match(out).hasMatch(), qPrintable(out));
 }
 
 void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
