@@ -1,5 +1,6 @@
 #include "app/LinkSelection.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -30,6 +31,17 @@ int readPortNumber(const QString& text)
     return int(value);
 }
 
+// A device path must name something below /dev/ once "." and ".." are resolved, so that the argument cannot point
+// the serial line at an ordinary file, and must be free of control characters, which would break the one-line
+// status panel and log lines that show it.
+bool acceptableDevicePath(const QString& path)
+{
+    for (const QChar c : path)
+        if (c.category() == QChar::Other_Control)
+            return false;
+    return QDir::cleanPath(path).startsWith(QStringLiteral("/dev/"));
+}
+
 } // namespace
 
 LinkChoice ChooseLink(const QString& argumentText)
@@ -38,6 +50,10 @@ LinkChoice ChooseLink(const QString& argumentText)
     const QString trimmed = argumentText.trimmed();
     // A device path names the serial line itself and keeps its case.
     if (trimmed.startsWith(QStringLiteral("/dev/"))) {
+        if (!acceptableDevicePath(trimmed)) {
+            choice.failureText = notRecognized(argumentText);
+            return choice;
+        }
         choice.CommMode = 1;
         choice.device = trimmed;
         choice.name = trimmed;

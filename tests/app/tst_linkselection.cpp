@@ -57,6 +57,8 @@ void tst_LinkSelection::choose_data()
     QTest::newRow("device path keeps its case")
         << "/dev/serial/by-id/usb-FTDI_A1" << 1 << 0 << "/dev/serial/by-id/usb-FTDI_A1"
         << "Using /dev/serial/by-id/usb-FTDI_A1";
+    QTest::newRow("dot segments staying under /dev") << "/dev/serial/../ttyS0" << 1 << 0 << "/dev/serial/../ttyS0"
+                                                     << "Using /dev/serial/../ttyS0";
     QTest::newRow("device path trimmed") << " /dev/pts/4 " << 1 << 0 << "/dev/pts/4"
                                          << "Using /dev/pts/4";
 
@@ -67,6 +69,17 @@ void tst_LinkSelection::choose_data()
                             "-x",     "--help me",  "  lpt2 ", "/DEV/ttyS0", "COM99999999999999999999"})
         QTest::newRow(bad) << QString::fromLatin1(bad) << 0 << 0 << ""
                            << "";
+    // A device path that leaves /dev/ or would break the one-line panel and log lines.
+    QTest::newRow("/dev itself") << "/dev/" << 0 << 0 << ""
+                                 << "";
+    QTest::newRow("up out of /dev") << "/dev/../etc/passwd" << 0 << 0 << ""
+                                    << "";
+    QTest::newRow("up through a dot") << "/dev/./../tmp/x" << 0 << 0 << ""
+                                      << "";
+    QTest::newRow("line break") << "/dev/tty\nS0" << 0 << 0 << ""
+                                << "";
+    QTest::newRow("escape sequence") << "/dev/tty\x1b[2J" << 0 << 0 << ""
+                                     << "";
 }
 
 void tst_LinkSelection::choose()

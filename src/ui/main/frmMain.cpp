@@ -157,6 +157,16 @@ void frmMain::buildControls()
     m_validation->setDefaultButton(ApplyButton);
 }
 
+frmMain::~frmMain()
+{
+    // Destroying a window still on screen moves the focus out of its fields, whose signals would then run this
+    // window's slots after its own members are gone: cut them off while it is whole.
+    delete m_validation;
+    m_validation = nullptr;
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+}
+
 void frmMain::Form_Load()
 {
     // 1: size, control positions and placement, in pixels from the twips of the design.

@@ -25,6 +25,7 @@ class frmMain : public QWidget, public StatusPanels
 
 public:
     frmMain(SettingsStore& settings, GroupTables& tables, Dialogs& dialogs, Sounds& sounds, QWidget* parent = nullptr);
+    ~frmMain() override;
 
     // Loads the window without showing it: size, controls, placement, history lists, the group shown last.
     void Form_Load();
