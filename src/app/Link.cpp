@@ -1,5 +1,7 @@
 #include "app/Link.h"
 
+#include <QVariant>
+
 #include <unistd.h>
 
 SerialLink::SerialLink(QString device, int portNumber) : m_device(std::move(device)), m_portNumber(portNumber)
@@ -83,8 +85,15 @@ void SerialLink::tryReopen()
 
 bool UdpLink::write(const QByteArray& packet, QString& error)
 {
-    if (m_socket.writeDatagram(packet, QHostAddress::Broadcast, m_port) == packet.size())
+    if (m_socket.writeDatagram(packet, QHostAddress::Broadcast, m_port) == packet.size()) {
+        // The first send binds the socket to a port of the kernel's choosing, where anyone may send it datagrams.
+        // Nothing reads them: the kernel's smallest receive buffer keeps a few, not 200 KiB of them.
+        if (!m_receiveBufferShrunk) {
+            m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(1));
+            m_receiveBufferShrunk = true;
+        }
         return true;
+    }
     error = m_socket.errorString();
     return false;
 }

@@ -66,6 +66,7 @@ public:
 private:
     quint16 m_port;
     QUdpSocket m_socket;
+    bool m_receiveBufferShrunk = false;
 };
 
 using LinkFactory = std::function<std::unique_ptr<Link>(const LinkChoice&)>;

@@ -44,6 +44,8 @@ int RunService(const QString& argumentText, const QString& settingsPath, Journal
 
     GroupTables tables;
     LoadAllGroups(tables, settings);
+    if (!settings.loadProblem().isEmpty())
+        journal.warning(settings.loadProblem());
 
     frmComm comm(tables, panels, dialogs, clock);
     comm.setJournal(journal);

@@ -50,6 +50,9 @@ void SettingsFollower::reread()
     // The same reading as at start-up, so a clock listed twice stays in the lower group here as well.
     GroupTables stored;
     const SettingsStore settings(m_path);
+    // A file damaged while the service runs says nothing about the groups: keep sending what is being sent.
+    if (!settings.loadProblem().isEmpty())
+        return;
     LoadAllGroups(stored, settings);
     for (int g = 0; g < kGroupCount; ++g) {
         const GroupRecord& now = stored.EditGroups[size_t(g)];

@@ -1,13 +1,13 @@
 // The program's start: command line, seams, and the start-up sequence `Main`.
 #include "app/ClockSyncWatch.h"
+#include "app/DataFiles.h"
+#include "app/PortList.h"
 #include "app/ServiceMode.h"
 #include "app/UnixSignals.h"
 #include "app/frmComm.h"
 #include "app/frmWarning.h"
 #include "model/GroupTable.h"
 #include "model/SettingsStore.h"
-#include "app/DataFiles.h"
-#include "app/PortList.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtLauncher.h"
 #include "platform/Sounds.h"
@@ -89,16 +89,22 @@ int Main(QApplication& app, const QString& argumentText)
     QtDialogs dialogs;
     FunctionSounds sounds([] { QApplication::beep(); });
     SettingsStore settings;
-    settings.setWriteFailureHandler(
-        [&dialogs](const QString& text) { dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok); });
-
     // SIGTERM and SIGINT: before the main window is up, end at once; afterwards, close it like its close box.
     bool quitting = false;
+    // The window's position is saved as it closes; after SIGTERM nobody is there to answer a message box, which
+    // would keep the program from ending: the log line is all.
+    settings.setWriteFailureHandler([&dialogs, &quitting](const QString& text) {
+        Journal::standardError().warning(text);
+        if (!quitting)
+            dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok);
+    });
+
     std::unique_ptr<frmMain> mainWindow;
     bool mainShown = false;
     UnixSignals signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignals::terminationRequested, &app, [&] {
         if (mainShown && mainWindow) {
+            quitting = true;
             mainWindow->close();
         } else {
             quitting = true;
@@ -116,6 +122,11 @@ int Main(QApplication& app, const QString& argumentText)
     // 3: both group tables, before any window reads them.
     GroupTables tables;
     LoadAllGroups(tables, settings);
+    // A settings file that could not be used: said once, in the log and in a message box, before anything is saved.
+    if (!settings.loadProblem().isEmpty()) {
+        Journal::standardError().warning(settings.loadProblem());
+        dialogs.MsgBox(settings.loadProblem(), MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok);
+    }
 
     // 4: the main window, loaded but not shown.
     mainWindow = std::make_unique<frmMain>(settings, tables, dialogs, sounds);

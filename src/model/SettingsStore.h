@@ -1,18 +1,17 @@
 // The per-user settings: text values under "Quillmarch" / "Settings", kept in an INI file.
 #pragma once
 
+#include <QMap>
 #include <QString>
+#include <QVariant>
 #include <functional>
-#include <memory>
-
-class QSettings;
 
 class SettingsStore
 {
 public:
-    // `filePath` is the INI file; the program passes DefaultFilePath(), tests a temporary one.
+    // `filePath` is the INI file; the program passes DefaultFilePath(), tests a temporary one. The file is read here,
+    // once; what it says at start is in loadProblem().
     explicit SettingsStore(const QString& filePath = DefaultFilePath());
-    ~SettingsStore();
 
     // $XDG_CONFIG_HOME/Quillmarch/Quillmarch.ini, the file QSettings uses for Quillmarch/Quillmarch.
     static QString DefaultFilePath();
@@ -22,15 +21,25 @@ public:
 
     QString filePath() const { return m_filePath; }
 
+    // For the operator, once at start: the file could not be read or is damaged, so every setting starts from its
+    // default. Empty when the file was fine or absent.
+    QString loadProblem() const { return m_loadProblem; }
+
     // Called once, with a text for the operator, the first time a value does not reach the disk.
     void setWriteFailureHandler(std::function<void(const QString&)> handler);
     bool writeFailed() const { return m_writeFailed; }
 
 private:
+    void load();
+    bool writeFile();
     QString describeWriteProblem() const;
 
     QString m_filePath;
-    std::unique_ptr<QSettings> m_settings;
+    QMap<QString, QVariant> m_values; // every key of the file, sections included, as QSettings reads it
+    QMap<QString, QVariant> m_saved;  // the keys this program has saved, put over the file's as it is then
+    QString m_loadProblem;
+    bool m_keepFile = false; // a file that could not be read and not be copied is never replaced
+    int m_saveCount = 0;
     std::function<void(const QString&)> m_onWriteFailure;
     bool m_writeFailed = false;
 };

@@ -1,6 +1,7 @@
 #include "presets/PresetTable.h"
 
 #include "model/CodeTables.h"
+#include "model/PrivateFiles.h"
 #include "model/SettingsStore.h"
 #include "model/Windows1252.h"
 #include "platform/Dialogs.h"
@@ -8,15 +9,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const QString kIndexKey = QStringLiteral("PSIdx");
+const QString kTemporaryInfix = QStringLiteral(".saving-");
 constexpr QChar kQuote = u'"';
 constexpr QChar kComma = u',';
 constexpr QChar kBlank = u' ';
@@ -99,6 +104,7 @@ QString PresetTable::DefaultFilePath()
 bool PresetTable::LoadPresets()
 {
     m_presets.clear();
+    removeStaleTemporaryFiles();
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly)) {
         // Writing the empty table over a file that exists would throw its presets away.
@@ -143,21 +149,47 @@ void PresetTable::readPresets(const QByteArray& bytes)
 
 bool PresetTable::SavePresets()
 {
+    // A symbolic link stays one: its target is what gets replaced.
+    const QFileInfo link(m_filePath);
+    const QString target = link.isSymLink() ? link.symLinkTarget() : m_filePath;
+    const QByteArray nativeTarget = QFile::encodeName(target);
     // The first save on this account finds no folder yet.
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    // A temporary file renamed over the old one: a failed write leaves the old file whole, not shortened.
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
+    MakePrivateFolder(QFileInfo(target).absolutePath());
+    // A temporary file renamed over the old one: a failed write leaves the old file whole, not shortened. It is
+    // created with mode 0600, so the presets are never readable by others, not even while being written.
+    QTemporaryFile file(target + kTemporaryInfix + QStringLiteral("XXXXXX"));
+    struct stat existing = {};
+    const bool exists = ::stat(nativeTarget.constData(), &existing) == 0;
+    // A file made read-only is left as it is; an existing file keeps its mode.
+    if ((exists && ::access(nativeTarget.constData(), W_OK) != 0) || !file.open() ||
+        (exists && ::fchmod(file.handle(), existing.st_mode & 07777) != 0)) {
         showFileMessage(QStringLiteral("Unable to Create or Overwrite Presets File"));
         return false;
     }
     const QByteArray bytes = presetFileBytes();
-    // Qt 6.4's commit() ignores a failing flush of its buffer and would rename the shortened file over the old one.
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
+    // On disk in full before the rename, so that neither a full disk nor a power cut can leave a shortened file.
+    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0 ||
+        ::rename(QFile::encodeName(file.fileName()).constData(), nativeTarget.constData()) != 0) {
         showFileMessage(QStringLiteral("Disk Error Writing to Presets File"));
         return false;
     }
+    file.setAutoRemove(false); // it is the presets file now
     return true;
+}
+
+// A save cut short by a crash or SIGKILL leaves its temporary file behind. Another instance saving at this very
+// moment would lose its temporary file too, and report that its save failed: nothing is lost.
+void PresetTable::removeStaleTemporaryFiles()
+{
+    const QFileInfo info(m_filePath);
+    const QString prefix = info.fileName() + kTemporaryInfix;
+    const QRegularExpression temporary(QStringLiteral("^") + QRegularExpression::escape(prefix) +
+                                       QStringLiteral("[A-Za-z0-9]{6}$"));
+    QDir folder = info.absoluteDir();
+    for (const QString& name : folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
+        if (temporary.match(name).hasMatch())
+            folder.remove(name);
+    }
 }
 
 QByteArray PresetTable::presetFileBytes() const

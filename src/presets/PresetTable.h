@@ -43,7 +43,8 @@ public:
     QString PresetFilePath() const { return m_filePath; }
 
     // Replaces the table with the file's presets. A missing file is created empty; a file that exists but cannot be
-    // read is left as it is. False, with an empty table, when the file could not be read.
+    // read is left as it is. Temporary files of saves that never finished are removed. False, with an empty table, when
+    // the file could not be read.
     bool LoadPresets();
     // The reading part of LoadPresets on the file's bytes. The table is emptied first without presetRemoved: the
     // window builds a table, and an empty list, each time it opens.
@@ -74,6 +75,7 @@ signals:
     void presetRemoved(const QString& name);
 
 private:
+    void removeStaleTemporaryFiles();
     void showFileMessage(const QString& headline);
 
     SettingsStore& m_settings;

@@ -1,11 +1,14 @@
 // The real program: started on a pseudo-terminal, ended by SIGTERM as if its window were closed.
 #include "support/Pty.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <QScopeGuard>
 
 #include <csignal>
 #include <poll.h>
@@ -21,6 +24,7 @@ private slots:
     void informationRequests_data();
     void informationRequests();
     void opensThePtyAndEndsCleanlyOnSigterm();
+    void serialDeviceGoneAndBack();
 
 private:
     QProcessEnvironment environment(const QTemporaryDir& home) const;
@@ -127,6 +131,101 @@ void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
     const QByteArray text = settings.readAll();
     QVERIFY2(text.contains("MainLeft=") && text.contains("MainTop="), text.constData());
     QVERIFY2(text.contains("TimeWarn=False"), text.constData());
+}
+
+namespace {
+// User and system CPU time of a process so far, in seconds.
+double cpuSeconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = stat.readAll();
+    // The fields after the name in parentheses: state is the 3rd, utime the 14th, stime the 15th.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(::sysconf(_SC_CLK_TCK));
+}
+
+// Waits for one whole packet with a good checksum on `master`.
+bool packetArrives(int master, int timeoutMs)
+{
+    QByteArray received;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < timeoutMs) {
+        pollfd readable = {master, POLLIN, 0};
+        if (::poll(&readable, 1, 200) != 1)
+            continue;
+        char buffer[256];
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n > 0)
+            received.append(buffer, n);
+        const qsizetype start = received.indexOf(char(0x29));
+        if (start >= 0 && received.size() - start >= 50) {
+            quint8 sum = 0;
+            for (char b : received.mid(start, 50))
+                sum = quint8(sum + quint8(b));
+            if (sum == 0)
+                return true;
+            received.remove(0, start + 1);
+        }
+    }
+    return false;
+}
+} // namespace
+
+// The device behind a stable name goes away with its master closed, and a new one appears under the name: the
+// program sends to it again without a restart, and does not spin while the device is away.
+void tst_Startup::serialDeviceGoneAndBack()
+{
+    const QString name = QStringLiteral("/dev/quillmarch-e2e-%1").arg(QCoreApplication::applicationPid());
+    auto first = std::make_unique<Pty>();
+    QVERIFY(!first->slavePath.isEmpty());
+    if (!QFile::link(first->slavePath, name))
+        QSKIP("cannot make a link in /dev (needs root)");
+    const auto removeLink = qScopeGuard([&] { QFile::remove(name); });
+    QTemporaryDir home;
+    QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("config/Quillmarch"))));
+    QFile seed(home.filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini")));
+    QVERIFY(seed.open(QIODevice::WriteOnly));
+    seed.write("[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n");
+    seed.close();
+
+    QProcess program;
+    program.setProcessEnvironment(environment(home));
+    program.start(m_binary, {name});
+    QVERIFY(program.waitForStarted());
+    const auto stop = qScopeGuard([&] {
+        program.kill();
+        program.waitForFinished();
+    });
+    QVERIFY2(packetArrives(first->master, 20000), "sends to the first device");
+
+    // Only the master is closed first, as when the far end of a line goes; then the device node itself.
+    ::close(first->master);
+    first->master = -1;
+    QTest::qWait(300);
+    first.reset();
+    const double cpuBefore = cpuSeconds(program.processId());
+    QElapsedTimer away;
+    away.start();
+    QTest::qWait(4000);
+    const double cpuShare = (cpuSeconds(program.processId()) - cpuBefore) / (double(away.elapsed()) / 1000.0);
+    qInfo("CPU while the device was away: %.1f %%", cpuShare * 100);
+    QVERIFY2(cpuShare < 0.2, qPrintable(QStringLiteral("CPU share %1").arg(cpuShare)));
+    QCOMPARE(program.state(), QProcess::Running);
+
+    Pty second;
+    QVERIFY(!second.slavePath.isEmpty());
+    // Pointed at the new device in one step, as udev replaces its links.
+    const QString next = name + QStringLiteral(".next");
+    QVERIFY(QFile::link(second.slavePath, next));
+    QVERIFY(::rename(QFile::encodeName(next).constData(), QFile::encodeName(name).constData()) == 0);
+    QVERIFY2(packetArrives(second.master, 10000), "sends to the new device without a restart");
+
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_Startup)

@@ -13,6 +13,7 @@ private slots:
     void roundTripInLaterRun_data();
     void roundTripInLaterRun();
     void absentKeyGivesDefault();
+    void twoProgramsSavingKeepEachOthersKeys();
     void defaultPathFollowsXdgConfigHome();
     void failingWriteIsReportedOnce();
 };
@@ -59,6 +60,20 @@ void tst_SettingsStore::absentKeyGivesDefault()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().startsWith("[Settings]"));
+}
+
+void tst_SettingsStore::twoProgramsSavingKeepEachOthersKeys()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Quillmarch.ini"));
+    SettingsStore(path).SaveSetting(QStringLiteral("Group-A"), QStringLiteral("old"));
+    SettingsStore first(path), second(path); // two windows of one user, each with the file as it was at its start
+    first.SaveSetting(QStringLiteral("Group-A"), QStringLiteral("1-3\t0\t0\tNEW\t0"));
+    second.SaveSetting(QStringLiteral("MainLeft"), QStringLiteral("120"));
+    const SettingsStore after(path);
+    QCOMPARE(after.GetSetting(QStringLiteral("Group-A"), {}), QStringLiteral("1-3\t0\t0\tNEW\t0"));
+    QCOMPARE(after.GetSetting(QStringLiteral("MainLeft"), {}), QStringLiteral("120"));
+    QCOMPARE(second.GetSetting(QStringLiteral("Group-A"), {}), QStringLiteral("1-3\t0\t0\tNEW\t0"));
 }
 
 void tst_SettingsStore::defaultPathFollowsXdgConfigHome()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <fcntl.h>
 #include <pty.h>
 #include <unistd.h>
 
@@ -12,8 +13,12 @@ struct Pty
     Pty()
     {
         char name[256] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) == 0)
-            slavePath = QString::fromLocal8Bit(name);
+        if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+            return;
+        slavePath = QString::fromLocal8Bit(name);
+        // A program started by the test must not inherit the master: closing it here would not end the line.
+        ::fcntl(master, F_SETFD, FD_CLOEXEC);
+        ::fcntl(slave, F_SETFD, FD_CLOEXEC);
     }
     ~Pty()
     {
