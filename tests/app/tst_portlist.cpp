@@ -60,9 +60,9 @@ void tst_PortList::listing()
     const QString ttyClass = dir.filePath("class/tty");
     QVERIFY(QDir().mkpath(byId));
     QVERIFY(QDir().mkpath(dir.filePath("elsewhere")));
-    for (const QString& spec : links) {
-        const QString name = spec.section('>', 0, 0);
-        QString target = spec.section('>', 1);
+    for (const QString& entry : links) {
+        const QString name = entry.section('>', 0, 0);
+        QString target = entry.section('>', 1);
         if (target.startsWith("rel:")) {
             target = QDir(byId).relativeFilePath(target.mid(4));
             QVERIFY(!target.startsWith('/'));
@@ -71,13 +71,13 @@ void tst_PortList::listing()
             QVERIFY(QFile::link(target.mid(4), hop));
             target = hop;
         }
-        QVERIFY2(QFile::link(target, byId + '/' + name), qPrintable(spec));
+        QVERIFY2(QFile::link(target, byId + '/' + name), qPrintable(entry));
     }
-    for (const QString& spec : uartTypes) {
-        QVERIFY(QDir().mkpath(ttyClass + '/' + spec.section('=', 0, 0)));
-        QFile type(ttyClass + '/' + spec.section('=', 0, 0) + "/type");
+    for (const QString& entry : uartTypes) {
+        QVERIFY(QDir().mkpath(ttyClass + '/' + entry.section('=', 0, 0)));
+        QFile type(ttyClass + '/' + entry.section('=', 0, 0) + "/type");
         QVERIFY(type.open(QIODevice::WriteOnly));
-        type.write(spec.section('=', 1).toLatin1() + '\n');
+        type.write(entry.section('=', 1).toLatin1() + '\n');
     }
 
     QCOMPARE(FormatPortList(ListPorts(devices, byId, ttyClass)), QString(expected).replace("{byid}", byId));

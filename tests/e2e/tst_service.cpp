@@ -1,5 +1,6 @@
 // The real program as a service: no windows, journald lines, the settings file followed, one sender per link.
 #include "support/Pty.h"
+#include "support/RealProgram.h"
 
 #include <QProcess>
 #include <QSettings>
@@ -61,20 +62,15 @@ private:
 void tst_Service::init()
 {
     m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir().mkpath(m_home->filePath(QStringLiteral("config/Quillmarch"))));
-    m_ini = m_home->filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini"));
-    QFile seed(m_ini);
-    QVERIFY(seed.open(QIODevice::WriteOnly));
-    seed.write("[Settings]\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n");
+    m_ini = WriteSettings(*m_home, "[Settings]\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n");
+    QVERIFY(!m_ini.isEmpty());
 }
 
 void tst_Service::start(QProcess& program, const QString& link)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = ProgramEnvironment(*m_home);
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM")); // no display of any kind is needed
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home->path());
     program.setProcessEnvironment(env);
     program.start(qEnvironmentVariable("QUILLMARCH_BINARY"), {QStringLiteral("--service"), link});
     QVERIFY(program.waitForStarted());
@@ -88,7 +84,12 @@ void tst_Service::sendsAndFollowsTheWindowsSaves()
     start(program, pty.slavePath);
     QByteArray pending;
     QList<int> clocks;
-    QCOMPARE(Found, readPackets(pty.master, 20000, [&](const QByteArray& p) { clocks << p.at(9); return clocks.size() == 4; },
+    QCOMPARE(Found, readPackets(
+                        pty.master, 20000,
+                        [&](const QByteArray& p) {
+                            clocks << p.at(9);
+                            return clocks.size() == 4;
+                        },
                         pending));
     QCOMPARE(clocks, (QList<int>{1, 2, 1, 2}));
 
@@ -97,9 +98,10 @@ void tst_Service::sendsAndFollowsTheWindowsSaves()
         QSettings settings(m_ini, QSettings::IniFormat);
         settings.setValue(QStringLiteral("Settings/Group-C"), QStringLiteral("7\t8\t30\tNEW TEXT\t0"));
     }
-    QVERIFY2(Found == readPackets(pty.master, 15000,
-                         [](const QByteArray& p) { return p.at(9) == 7 && p.mid(12, 20).trimmed() == "NEW TEXT"; },
-                         pending),
+    QVERIFY2(Found == readPackets(
+                          pty.master, 15000,
+                          [](const QByteArray& p) { return p.at(9) == 7 && p.mid(12, 20).trimmed() == "NEW TEXT"; },
+                          pending),
              "the group saved in the settings reaches the line");
 
     ::kill(pid_t(program.processId()), SIGTERM);
@@ -120,8 +122,9 @@ void tst_Service::missingDeviceEndsWithAnError()
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 1);
-    QCOMPARE(journal(program), QStringLiteral("<3>Comm Port \"/dev/quillmarch-absent\" is not available on this system; "
-                                              "No such file or directory\n"));
+    QCOMPARE(journal(program),
+             QStringLiteral("<3>Comm Port \"/dev/quillmarch-absent\" is not available on this system; "
+                            "No such file or directory\n"));
 }
 
 void tst_Service::secondSenderOnOneLine()
@@ -131,7 +134,8 @@ void tst_Service::secondSenderOnOneLine()
     QProcess first;
     start(first, line.slavePath);
     QByteArray pending;
-    QCOMPARE(Found, readPackets(line.master, 20000, [](const QByteArray&) { return true; }, pending));
+    QCOMPARE(Found, readPackets(
+                        line.master, 20000, [](const QByteArray&) { return true; }, pending));
 
     QProcess second;
     start(second, line.slavePath);
@@ -143,12 +147,15 @@ void tst_Service::secondSenderOnOneLine()
                                   .arg(line.slavePath)
                                   .arg(first.processId()));
     // The line carried only whole packets meanwhile.
-    QCOMPARE(readPackets(line.master, 3000, [](const QByteArray&) { return false; }, pending), TimedOut);
+    QCOMPARE(readPackets(
+                 line.master, 3000, [](const QByteArray&) { return false; }, pending),
+             TimedOut);
 
     QProcess third;
     start(third, otherLine.slavePath);
     QByteArray otherPending;
-    QVERIFY2(Found == readPackets(otherLine.master, 20000, [](const QByteArray&) { return true; }, otherPending),
+    QVERIFY2(Found == readPackets(
+                          otherLine.master, 20000, [](const QByteArray&) { return true; }, otherPending),
              "another line is free");
     for (QProcess* p : {&first, &third}) {
         ::kill(pid_t(p->processId()), SIGTERM);

@@ -1,5 +1,6 @@
 // The real program: started on a pseudo-terminal, ended by SIGTERM as if its window were closed.
 #include "support/Pty.h"
+#include "support/RealProgram.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,19 +28,8 @@ private slots:
     void serialDeviceGoneAndBack();
 
 private:
-    QProcessEnvironment environment(const QTemporaryDir& home) const;
     QString m_binary = qEnvironmentVariable("QUILLMARCH_BINARY");
 };
-
-QProcessEnvironment tst_Startup::environment(const QTemporaryDir& home) const
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    return env;
-}
 
 void tst_Startup::informationRequests_data()
 {
@@ -63,7 +53,7 @@ void tst_Startup::informationRequests()
     QFETCH(QString, pattern);
     QTemporaryDir home;
     QProcess program;
-    program.setProcessEnvironment(environment(home));
+    program.setProcessEnvironment(ProgramEnvironment(home));
     program.start(m_binary, {argument});
     QVERIFY(program.waitForFinished(20000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
@@ -76,19 +66,16 @@ void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
 {
     QVERIFY2(!m_binary.isEmpty(), "QUILLMARCH_BINARY names the program under test");
     QTemporaryDir home;
-    QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("config/Quillmarch"))));
-    const QString ini = home.filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini"));
-    QFile seed(ini);
-    QVERIFY(seed.open(QIODevice::WriteOnly));
-    seed.write("[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\nGroup-C=\"5\\t0\\t0\\t\\t0\"\n");
-    seed.close();
+    const QString ini = WriteSettings(
+        home, "[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\nGroup-C=\"5\\t0\\t0\\t\\t0\"\n");
+    QVERIFY(!ini.isEmpty());
 
     Pty pty;
     QVERIFY(!pty.slavePath.isEmpty());
     const int master = pty.master;
 
     QProcess program;
-    program.setProcessEnvironment(environment(home));
+    program.setProcessEnvironment(ProgramEnvironment(home));
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(m_binary, {pty.slavePath});
     QVERIFY(program.waitForStarted());
@@ -134,18 +121,6 @@ void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
 }
 
 namespace {
-// User and system CPU time of a process so far, in seconds.
-double cpuSeconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    // The fields after the name in parentheses: state is the 3rd, utime the 14th, stime the 15th.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(::sysconf(_SC_CLK_TCK));
-}
-
 // Waits for one whole packet with a good checksum on `master`.
 bool packetArrives(int master, int timeoutMs)
 {
@@ -185,14 +160,10 @@ void tst_Startup::serialDeviceGoneAndBack()
         QSKIP("cannot make a link in /dev (needs root)");
     const auto removeLink = qScopeGuard([&] { QFile::remove(name); });
     QTemporaryDir home;
-    QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("config/Quillmarch"))));
-    QFile seed(home.filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini")));
-    QVERIFY(seed.open(QIODevice::WriteOnly));
-    seed.write("[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n");
-    seed.close();
+    QVERIFY(!WriteSettings(home, "[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n").isEmpty());
 
     QProcess program;
-    program.setProcessEnvironment(environment(home));
+    program.setProcessEnvironment(ProgramEnvironment(home));
     program.start(m_binary, {name});
     QVERIFY(program.waitForStarted());
     const auto stop = qScopeGuard([&] {
@@ -206,11 +177,11 @@ void tst_Startup::serialDeviceGoneAndBack()
     first->master = -1;
     QTest::qWait(300);
     first.reset();
-    const double cpuBefore = cpuSeconds(program.processId());
+    const double cpuBefore = CpuSeconds(program.processId());
     QElapsedTimer away;
     away.start();
     QTest::qWait(4000);
-    const double cpuShare = (cpuSeconds(program.processId()) - cpuBefore) / (double(away.elapsed()) / 1000.0);
+    const double cpuShare = (CpuSeconds(program.processId()) - cpuBefore) / (double(away.elapsed()) / 1000.0);
     qInfo("CPU while the device was away: %.1f %%", cpuShare * 100);
     QVERIFY2(cpuShare < 0.2, qPrintable(QStringLiteral("CPU share %1").arg(cpuShare)));
     QCOMPARE(program.state(), QProcess::Running);

@@ -1,5 +1,7 @@
 // The real program broadcasting over UDP, received by the real monitor, inside a private network namespace
 // of the test's own, so that no datagram can leave this machine.
+#include "support/RealProgram.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -16,17 +18,12 @@ private slots:
 
 void tst_Udp::broadcastReachesTheMonitor()
 {
-    QProcess probe;
-    probe.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("ip"), QStringLiteral("link")});
-    if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+    if (!PrivateNetworkAvailable())
         QSKIP("cannot make a private network namespace here (needs root, unshare and ip)");
 
     QTemporaryDir home;
-    QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("config/Quillmarch"))));
-    QFile ini(home.filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[Settings]\nTimeWarn=False\nGroup-B=\"3,9\\t8\\t30\\tHALL \xE2\x82\xAC\\t0\"\n");
-    ini.close();
+    QVERIFY(!WriteSettings(home, "[Settings]\nTimeWarn=False\nGroup-B=\"3,9\\t8\\t30\\tHALL \xE2\x82\xAC\\t0\"\n")
+                 .isEmpty());
 
     // Inside the namespace only loopback exists; the default route sends the broadcast there.
     const QString script = QStringLiteral("ip link set lo up && ip route add default dev lo || exit 90\n"
@@ -38,10 +35,7 @@ void tst_Udp::broadcastReachesTheMonitor()
                                           "kill $monitor; wait $monitor\n"
                                           "exit $status\n");
     QProcess run;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    QProcessEnvironment env = ProgramEnvironment(home);
     env.insert(QStringLiteral("HOME_DIR"), home.path());
     env.insert(QStringLiteral("PROGRAM"), qEnvironmentVariable("QUILLMARCH_BINARY"));
     env.insert(QStringLiteral("MONITOR"), qEnvironmentVariable("QUILLMARCH_MONITOR"));

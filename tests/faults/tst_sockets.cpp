@@ -1,6 +1,7 @@
 // The program listens on nothing: no TCP socket in LISTEN state, no UDP socket on a fixed port, and datagrams sent
 // to the port the kernel gave its broadcast socket cost it neither CPU nor memory.
 #include "support/Pty.h"
+#include "support/RealProgram.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -58,27 +59,6 @@ QList<InetSocket> inetSockets(qint64 pid)
     return sockets;
 }
 
-double cpuSeconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(::sysconf(_SC_CLK_TCK));
-}
-
-qint64 residentKiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).simplified().split(' ').value(0).toLongLong();
-    return -1;
-}
-
 // Sends `count` datagrams to 127.0.0.1:`port` from inside the network namespace of `pid`: this thread joins it for the
 // socket's creation only (a socket stays in the namespace it was made in).
 int flood(qint64 pid, quint16 port, int count)
@@ -126,28 +106,17 @@ void tst_Sockets::listensOnNothing_data()
 void tst_Sockets::listensOnNothing()
 {
     QFETCH(bool, udp);
-    QProcess probe;
-    probe.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("ip"), QStringLiteral("link")});
-    if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+    if (!PrivateNetworkAvailable())
         QSKIP("cannot make a private network namespace here (needs root, unshare and ip)");
 
     QTemporaryDir home;
-    QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("config/Quillmarch"))));
-    QFile ini(home.filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n");
-    ini.close();
+    QVERIFY(!WriteSettings(home, "[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n").isEmpty());
     Pty pty;
     QVERIFY(!pty.slavePath.isEmpty());
 
     // Inside a namespace of its own either way, with only loopback: nothing can leave this machine.
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(ProgramEnvironment(home));
     program.start(QStringLiteral("unshare"),
                   {QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"),
                    QStringLiteral("ip link set lo up && ip route add default dev lo || exit 90\nexec \"$0\" \"$1\""),
@@ -168,17 +137,17 @@ void tst_Sockets::listensOnNothing()
         // The broadcast socket is never bound by the program; the kernel gives it an ephemeral port when it first
         // sends. That port is not fixed, and whatever arrives there must not be read into memory.
         QVERIFY(s.localPort != 5000);
-        const qint64 cpuBefore = cpuSeconds(pid);
-        const qint64 rssBefore = residentKiB(pid);
+        const double cpuBefore = CpuSeconds(pid);
+        const qint64 rssBefore = ResidentKiB(pid);
         QElapsedTimer elapsed;
         elapsed.start();
         QVERIFY(flood(pid, s.localPort, 20000) > 0);
         QTest::qWait(2000);
-        const double cpuShare = (cpuSeconds(pid) - cpuBefore) / (double(elapsed.elapsed()) / 1000.0);
+        const double cpuShare = (CpuSeconds(pid) - cpuBefore) / (double(elapsed.elapsed()) / 1000.0);
         const InetSocket after = inetSockets(pid).value(0);
         qInfo("port %u: after 20000 datagrams of 1000 bytes: CPU %.1f %%, resident memory %+lld KiB, %lld bytes "
               "queued unread",
-              s.localPort, cpuShare * 100, residentKiB(pid) - rssBefore, after.rxQueue);
+              s.localPort, cpuShare * 100, ResidentKiB(pid) - rssBefore, after.rxQueue);
         QVERIFY2(cpuShare < 0.2, "datagrams arriving do not keep the program busy");
         QVERIFY2(after.rxQueue <= 8 * 1024, "the kernel keeps only a small receive buffer for it");
     }

@@ -8,6 +8,7 @@
 #include "model/CodeTables.h"
 #include "model/GroupTable.h"
 #include "support/Pty.h"
+#include "support/RealProgram.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -74,16 +75,6 @@ std::pair<int, GroupRecord> change(int n)
                                               QStringLiteral("SOAK %1").arg(n, 4, 10, QLatin1Char('0')))};
 }
 
-qint64 residentKb(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
 } // namespace
 
 class tst_Soak : public QObject
@@ -210,12 +201,7 @@ void tst_Soak::everyPacketChecksOutWhileGroupsChange()
     Pty pty;
     QVERIFY(!pty.slavePath.isEmpty());
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(ProgramEnvironment(home));
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     program.start(binary, {QStringLiteral("--service"), pty.slavePath});
     QVERIFY(program.waitForStarted());
@@ -260,7 +246,7 @@ void tst_Soak::everyPacketChecksOutWhileGroupsChange()
         }
 
         if (running.elapsed() >= nextRss) {
-            rssLast = residentKb(pid);
+            rssLast = ResidentKiB(pid);
             QVERIFY(rssLast > 0);
             rssPeak = qMax(rssPeak, rssLast);
             if (rssSettled < 0 && running.elapsed() >= kRssSettledSeconds * 1000)
