@@ -1,4 +1,4 @@
-// Opening the link: serial on a pseudo-terminal, UDP, and each failure with its message and panels.
+// Opening the link: serial on a pseudo-terminal, UDP, each failure with its message and panels, and the lock.
 #include "app/StatusPanels.h"
 #include "app/frmComm.h"
 #include "model/GroupTable.h"
@@ -9,12 +9,9 @@
 
 #include "app/ClockPacket.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
-#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -32,7 +29,6 @@ private slots:
     void linkHeldByAnotherSender_data();
     void linkHeldByAnotherSender();
     void sending();
-    void serialAdapterPulledAndBack();
 };
 
 void tst_frmComm::serialDevicePathOpensAt9600_8N1()
@@ -194,45 +190,6 @@ void tst_frmComm::sending()
     tick(comm);
     QCOMPARE(sent.size(), 3);
     QCOMPARE(panels.texts[0], QStringLiteral("Sending to Clock Number 1"));
-}
-
-void tst_frmComm::serialAdapterPulledAndBack()
-{
-    // The program is given a stable name (as /dev/serial/by-id/... is); the device behind it goes and comes.
-    const QString name = QStringLiteral("/dev/quillmarch-test-%1").arg(QCoreApplication::applicationPid());
-    auto first = std::make_unique<Pty>();
-    if (!QFile::link(first->slavePath, name))
-        QSKIP("cannot make a link in /dev (needs root)");
-    const auto removeLink = qScopeGuard([&] { QFile::remove(name); });
-
-    GroupTables tables;
-    tables.ActiveGroups[0].Clocks[3] = true;
-    tables.ActiveGroups[0].FirstClock = 3;
-    RecordingPanels panels;
-    ScriptedDialogs dialogs;
-    FakeClock clock;
-    frmComm comm(tables, panels, dialogs, clock);
-    comm.Form_Load(name);
-    QVERIFY2(dialogs.calls.isEmpty(), dialogs.calls.isEmpty() ? "" : qPrintable(dialogs.calls[0].text));
-    QCOMPARE(comm.CommMode(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(panels.texts[0], QStringLiteral("Sending to Clock Number 3"), 3000);
-
-    first.reset(); // the adapter is pulled
-    QFile::remove(name);
-    QTRY_VERIFY_WITH_TIMEOUT(panels.texts[0].startsWith(QStringLiteral("Send Error: ")), 5000);
-    const int writesWhileDown = int(panels.writes.size());
-    QTest::qWait(1000);
-    QVERIFY2(panels.writes.size() - writesWhileDown <= 4, "no busy loop while the device is away");
-
-    Pty second; // and plugged in again
-    QVERIFY(QFile::link(second.slavePath, name));
-    QTRY_COMPARE_WITH_TIMEOUT(panels.texts[0], QStringLiteral("Sending to Clock Number 3"), 6000);
-    QCOMPARE(comm.CommMode(), 1);
-    pollfd readable = {second.master, POLLIN, 0};
-    QVERIFY2(::poll(&readable, 1, 3000) == 1 && (readable.revents & POLLIN), "packets reach the new device");
-    char buffer[50];
-    QCOMPARE(::read(second.master, buffer, 1), ssize_t(1));
-    QCOMPARE(buffer[0], char(0x29));
 }
 
 QTEST_GUILESS_MAIN(tst_frmComm)

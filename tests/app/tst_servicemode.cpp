@@ -1,6 +1,5 @@
-// The parts the service is made of: the kernel's clock state, journal lines, lock names and the settings follower.
+// The parts the service is made of: the kernel's clock state, lock names and the settings follower.
 #include "app/ClockSyncWatch.h"
-#include "app/Journal.h"
 #include "app/LinkLock.h"
 #include "app/SettingsFollower.h"
 #include "model/SettingsStore.h"
@@ -19,8 +18,6 @@ private slots:
     void clockSyncFromKernel_data();
     void clockSyncFromKernel();
     void watchTellsOfChanges();
-    void journalLines_data();
-    void journalLines();
     void lockFileNames_data();
     void lockFileNames();
     void followerHandsChangedGroupsOverOneAtATime();
@@ -74,29 +71,6 @@ void tst_ServiceMode::watchTellsOfChanges()
         changed << call.at(1).toBool();
     QCOMPARE(changed, (QList<bool>{true, false, true, false, true}));
     QVERIFY(!watch.state().synchronized);
-}
-
-void tst_ServiceMode::journalLines_data()
-{
-    QTest::addColumn<bool>("service");
-    QTest::addColumn<int>("priority");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("error, message-box lines joined") << true << 3 << "Comm Port \"COM3\" cannot be opened\rBusy"
-                                                    << "<3>Comm Port \"COM3\" cannot be opened; Busy";
-    QTest::newRow("warning") << true << 4 << "Settings are not being saved.\r\nThe file x cannot be written"
-                             << "<4>Settings are not being saved.; The file x cannot be written";
-    QTest::newRow("terminal") << false << 6 << "sending to COM1 again\n"
-                              << "quillmarch: sending to COM1 again";
-}
-
-void tst_ServiceMode::journalLines()
-{
-    QFETCH(bool, service);
-    QFETCH(int, priority);
-    QFETCH(QString, text);
-    QFETCH(QString, line);
-    QCOMPARE(JournalLine(service, Journal::Priority(priority), text), line);
 }
 
 void tst_ServiceMode::lockFileNames_data()
