@@ -1,0 +1,214 @@
+// The presets window and the preset editor as an operator uses them: the real program on an X server, keys and
+// clicks, and the presets file byte for byte.
+#include "support/XSession.h"
+
+#include <QTest>
+
+namespace {
+
+// Control places in twips, as the windows lay them out.
+const QRectF kMainGroupLetter{165, 345, 915, 315};
+const QRectF kMainPresets{4935, 330, 1185, 330};
+const QRectF kMainApply{5130, 2415, 1185, 330};
+const QRectF kEdit{3480, 360, 1215, 375};
+const QRectF kNew{5040, 360, 1215, 375};
+const QRectF kSelect{6600, 2520, 1215, 375};
+const QString kMainWindow = QStringLiteral("Quillmarch from");
+const QString kPresetsWindow = QStringLiteral("Presets Selection$");
+const QString kEditor = QStringLiteral("Editing Preset$");
+const QString kOurDialogs = QStringLiteral("^Quillmarch($| --)");
+const QByteArray kGroupA = "Group-A=\"1\\t0\\t0\\tOLD\\t0\"\n";
+const QString kGroupAUnchanged = QStringLiteral("1\t0\t0\tOLD\t0");
+const QByteArray kHall = "\"Hall\",5,6,\"HALL\"\r\n";
+
+// Closes whatever dialogs are open with Escape, applies what the main window holds, and changes the group: the
+// settings then show all that the scenario did, and a main window left modified shows as a group not changed.
+QString settleAndApply(OperatorSession& s, const QString& main)
+{
+    for (int i = 0; i < 5 && !s.visibleWindows(kOurDialogs).isEmpty(); ++i)
+        s.key(QStringLiteral("Escape"));
+    if (!s.visibleWindows(kOurDialogs).isEmpty())
+        return QStringLiteral("dialogs stay open");
+    s.click(main, kMainApply);
+    s.click(main, kMainGroupLetter);
+    s.key(QStringLiteral("Escape Down"));
+    if (s.waitForSetting(QStringLiteral("Group"), QStringLiteral("B")) != QStringLiteral("B"))
+        return QStringLiteral("the group could not be changed afterwards");
+    return {};
+}
+
+} // namespace
+
+class tst_PresetScenarios : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void keysPressTheButtonsMeant_data();
+    void keysPressTheButtonsMeant();
+    void handEditedRecordsSurviveASave();
+    void fullTableRefusesANewPreset();
+
+private:
+    XDisplay m_display;
+};
+
+void tst_PresetScenarios::initTestCase()
+{
+    if (const QString missing = XDisplay::missingTools(); !missing.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("operator scenarios need ") + missing));
+    QVERIFY2(!qEnvironmentVariableIsEmpty("QUILLMARCH_BINARY"), "QUILLMARCH_BINARY names the program under test");
+    const QString problem = m_display.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+}
+
+void tst_PresetScenarios::keysPressTheButtonsMeant_data()
+{
+    QTest::addColumn<QString>("opener"); // "", or the editor opened by "edit" (zone moved 3 down) or "new"
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("appears"); // a window the keys must bring up
+    QTest::addColumn<QString>("gone");    // a window the keys must close
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("group"); // group A once the main window's edits are applied
+
+    // In the presets window the list has the focus; Tab walks Edit, New, Remove, three boxes, Help, Cancel.
+    const QString none;
+    QTest::newRow("presets: Enter on the list selects") << none << "Return" << none << kPresetsWindow << kHall
+                                                        << "1\t5\t6\tHALL\t0";
+    QTest::newRow("presets: Enter on Edit") << none << "Tab Return" << kEditor << none << kHall << kGroupAUnchanged;
+    QTest::newRow("presets: Enter on New") << none << "Tab Tab Return" << kEditor << none << kHall
+                                           << kGroupAUnchanged;
+    QTest::newRow("presets: Enter on Remove") << none << "Tab Tab Tab Return"
+                                              << "Remove Preset from List$" << none << kHall << kGroupAUnchanged;
+    QTest::newRow("presets: Enter on Help") << none << "Tab Tab Tab Tab Tab Tab Tab Return" << none << none << kHall
+                                            << kGroupAUnchanged;
+    QTest::newRow("presets: Enter on Cancel") << none << "Tab Tab Tab Tab Tab Tab Tab Tab Return" << none
+                                              << kPresetsWindow << kHall << kGroupAUnchanged;
+    QTest::newRow("presets: Escape cancels") << none << "Escape" << none << kPresetsWindow << kHall
+                                             << kGroupAUnchanged;
+    // In the editor of an existing preset the zone list has the focus; Tab walks Daylight, Text, Cancel.
+    QTest::newRow("editor: Enter on Cancel") << "edit"
+                                             << "Tab Tab Tab Return" << none << kEditor << kHall << kGroupAUnchanged;
+    QTest::newRow("editor: Enter on the zone presses OK")
+        << "edit"
+        << "Return" << none << kEditor << QByteArray("\"Hall\",8,6,\"HALL\"\r\n") << kGroupAUnchanged;
+    QTest::newRow("editor: Escape cancels") << "edit"
+                                            << "Escape" << none << kEditor << kHall << kGroupAUnchanged;
+    QTest::newRow("editor: Alt+O without a name asks for one") << "new"
+                                                               << "alt+o" << "^Quillmarch$" << none << kHall
+                                                               << kGroupAUnchanged;
+}
+
+void tst_PresetScenarios::keysPressTheButtonsMeant()
+{
+    QFETCH(QString, opener);
+    QFETCH(QString, keys);
+    QFETCH(QString, appears);
+    QFETCH(QString, gone);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, group);
+    OperatorSession s(m_display, kGroupA, kHall);
+    const QString problem = s.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QString main = s.waitForWindow(kMainWindow);
+    s.click(main, kMainPresets);
+    const QString presets = s.waitForWindow(kPresetsWindow);
+    QVERIFY(!presets.isEmpty());
+    if (!opener.isEmpty()) {
+        s.click(presets, opener == QStringLiteral("edit") ? kEdit : kNew);
+        QVERIFY(!s.waitForWindow(kEditor).isEmpty());
+        if (opener == QStringLiteral("edit"))
+            s.key(QStringLiteral("Down Down Down"));
+    }
+
+    s.key(keys);
+    if (!appears.isEmpty())
+        QVERIFY2(!s.waitForWindow(appears, 3000).isEmpty(), qPrintable(appears + QStringLiteral(" did not show")));
+    if (!gone.isEmpty())
+        QVERIFY2(s.waitForWindowGone(gone), qPrintable(gone + QStringLiteral(" stays open")));
+    else if (appears.isEmpty()) // the help menu: nothing to wait for but the presets window staying
+        QVERIFY2(!s.waitForWindowGone(kPresetsWindow, 1000), "the presets window closed");
+    if (opener == QStringLiteral("new")) // the editor waits for a name
+        QVERIFY(!s.visibleWindows(kEditor).isEmpty());
+    else if (gone != kPresetsWindow)
+        QVERIFY2(!s.visibleWindows(kPresetsWindow).isEmpty(), "the presets window closed");
+    const QString settled = settleAndApply(s, main);
+    QVERIFY2(settled.isEmpty(), qPrintable(settled));
+    QCOMPARE(s.presetsFile(), file);
+    QCOMPARE(s.setting(QStringLiteral("Group-A")), group);
+}
+
+// A hand-edited file: fields over several lines, a comma after the last field, a byte-order mark. One change
+// rewrites the file, and every record is still there, in the written form.
+void tst_PresetScenarios::handEditedRecordsSurviveASave()
+{
+    const QByteArray handEdited = "\xEF\xBB\xBF\"Alpha\",1,2,\"A\"\r\n"
+                                  "\"Beta\"\r\n3\r\n4\r\n\"B\"\r\n"
+                                  "\"Gamma\",5,\r\n6,\"G\"\r\n"
+                                  "\"Delta\",7,8,\"D\",\r\n"
+                                  "\"Omega\",9,10,\"O\"\r\n";
+    OperatorSession s(m_display, kGroupA, handEdited);
+    const QString problem = s.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QString main = s.waitForWindow(kMainWindow);
+    s.click(main, kMainPresets);
+    const QString presets = s.waitForWindow(kPresetsWindow);
+    QVERIFY(!presets.isEmpty());
+    s.click(presets, kNew);
+    QVERIFY(!s.waitForWindow(kEditor).isEmpty());
+    s.type(QStringLiteral("Zed"));
+    s.key(QStringLiteral("Return"));
+    QCOMPARE(s.waitForPresetsChange(handEdited), QByteArray("\"Alpha\",1,2,\"A\"\r\n"
+                                                            "\"Beta\",3,4,\"B\"\r\n"
+                                                            "\"Gamma\",5,6,\"G\"\r\n"
+                                                            "\"Delta\",7,8,\"D\"\r\n"
+                                                            "\"Omega\",9,10,\"O\"\r\n"
+                                                            "\"Zed\",1,2,\"A\"\r\n"));
+}
+
+// 32,767 presets fill the table: New says so, and changes neither the file nor the selection.
+void tst_PresetScenarios::fullTableRefusesANewPreset()
+{
+    QByteArray full;
+    for (int i = 0; i < 32767; ++i)
+        full += QStringLiteral("\"P%1\",%2,%3,\"T%1\"\r\n").arg(i, 5, 10, QLatin1Char('0')).arg(i % 29).arg(i % 39).toLatin1();
+    OperatorSession s(m_display, kGroupA + "PSIdx=5\n", full);
+    const QString problem = s.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QString main = s.waitForWindow(kMainWindow);
+    s.click(main, kMainPresets);
+    const QString presets = s.waitForWindow(kPresetsWindow, 120000);
+    QVERIFY(!presets.isEmpty());
+    // Whether the editor comes first or not, a message must say that there is no room.
+    const QStringList before = s.visibleWindows();
+    const auto newWindow = [&] {
+        for (int i = 0; i < 60; ++i) {
+            for (const QString& w : s.visibleWindows())
+                if (!before.contains(w))
+                    return w;
+            QTest::qWait(50);
+        }
+        return QString();
+    };
+    s.click(presets, kNew);
+    QString box = newWindow();
+    if (!box.isEmpty() && s.visibleWindows(kEditor).contains(box)) {
+        s.type(QStringLiteral("Zed"));
+        s.key(QStringLiteral("Return"));
+        box = newWindow();
+    }
+    QVERIFY2(!box.isEmpty(), "no message says that the list is full");
+    s.key(QStringLiteral("Return"));
+    QTRY_VERIFY(!s.visibleWindows().contains(box));
+    // The preset selected before is still selected: Select brings it into the group.
+    s.click(presets, kSelect);
+    QVERIFY2(s.waitForWindowGone(kPresetsWindow), "Select found no preset selected");
+    s.click(main, kMainApply);
+    QCOMPARE(s.waitForSetting(QStringLiteral("Group-A"), QStringLiteral("1\t5\t5\tT00005\t0")),
+             QStringLiteral("1\t5\t5\tT00005\t0"));
+    QVERIFY2(s.presetsFile() == full, "the presets file changed");
+}
+
+QTEST_MAIN(tst_PresetScenarios)
+#include "tst_presetscenarios.moc"
