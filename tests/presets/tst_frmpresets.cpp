@@ -77,7 +77,6 @@ private slots:
     void duplicateName();
     void editKeepsTheNameAndMovesToTheEnd();
     void removeSelectsTheNextOne();
-    void selectFillsTheMainWindow();
     void editorKeysAndNameCheck();
 };
 
@@ -175,21 +174,6 @@ void tst_frmPresets::removeSelectsTheNextOne()
     QCOMPARE(w->TextDisplay->text(), QString());
     QVERIFY(!w->SelectButton->isEnabled());
     QCOMPARE(p.fileBytes(), QByteArray());
-}
-
-void tst_frmPresets::selectFillsTheMainWindow()
-{
-    Presets p(kTwo);
-    auto w = p.open();
-    w->PresetName->setCurrentIndex(1);
-    QTest::mouseClick(w->SelectButton, Qt::LeftButton);
-    QCOMPARE(p.main.TimeZone->currentIndex(), 8);
-    QCOMPARE(p.main.Daylight->currentIndex(), 30);
-    QCOMPARE(p.main.TextDisplay->currentText(), QStringLiteral("WELCOME"));
-    QVERIFY(p.main.ApplyButton->isEnabled()); // an unapplied edit of the group on show
-    QCOMPARE(p.main.TextDisplay->itemText(0), QStringLiteral("WELCOME"));
-    QCOMPARE(w->result(), int(QDialog::Accepted));
-    QCOMPARE(p.tables.EditGroups[0].DisplayText, QString());
 }
 
 void tst_frmPresets::editorKeysAndNameCheck()

@@ -47,9 +47,9 @@ QString XDisplay::missingTools()
 QString XDisplay::start()
 {
     // The server picks a free display itself and writes its number on standard output once it accepts clients.
-    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                            QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                    QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     QByteArray number;
     while (!number.contains('\n') && m_server.waitForReadyRead(10000))
         number += m_server.readAllStandardOutput();
@@ -65,8 +65,8 @@ QString XDisplay::start()
     // The window manager is in charge once it has made its own windows.
     QProcess check;
     check.setProcessEnvironment(env);
-    check.start(QStringLiteral("xdotool"),
-                {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--class"), QStringLiteral("openbox")});
+    check.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+                                            QStringLiteral("--class"), QStringLiteral("openbox")});
     if (!check.waitForFinished(10000) || check.exitCode() != 0) {
         check.kill();
         check.waitForFinished();
@@ -174,8 +174,8 @@ void OperatorSession::click(const QString& window, const QRectF& twips)
     // Away first: a pointer already in place would never report the move that --sync waits for.
     run(QStringLiteral("xdotool"),
         {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("mousemove"),
-         QStringLiteral("--sync"), QStringLiteral("--window"), window, QString::number(at.x()),
-         QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
+         QStringLiteral("--sync"), QStringLiteral("--window"), window, QString::number(at.x()), QString::number(at.y()),
+         QStringLiteral("click"), QStringLiteral("1")});
     QThread::msleep(kSettleMs);
 }
 
@@ -213,8 +213,8 @@ void OperatorSession::setClipboard(const QString& text)
 
 QString OperatorSession::clipboard()
 {
-    return QString::fromUtf8(
-        run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")}));
+    return QString::fromUtf8(run(QStringLiteral("xclip"),
+                                 {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")}));
 }
 
 QString OperatorSession::focusedFieldText()
@@ -316,6 +316,6 @@ QList<int> OperatorSession::cycleFrom(int clock, int timeoutMs)
 
 void OperatorSession::screenshot(const QString& path) const
 {
-    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-display"),
-                                   m_display, path});
+    run(QStringLiteral("import"),
+        {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-display"), m_display, path});
 }

@@ -118,7 +118,6 @@ private slots:
     void refusedListKeepsTheFocus();
     void enterDoesNotApplyARefusedList();
     void twentyCharacterFilter();
-    void pastedTextIsStoredWhole();
     void moveQuestions_data();
     void moveQuestions();
     void singularQuestion();
@@ -208,18 +207,6 @@ void tst_GroupEditor::twentyCharacterFilter()
     // A TAB cannot enter the text, typed or pasted.
     e.window->TextDisplay->setEditText(QStringLiteral("A\tB"));
     QCOMPARE(text->text(), QStringLiteral("A B"));
-}
-
-void tst_GroupEditor::pastedTextIsStoredWhole()
-{
-    Editor e({"Group-A=1\t0\t0\t\t0"});
-    const QString pasted = QStringLiteral("Twenty-five characters!!!");
-    e.window->TextDisplay->setFocus();
-    e.window->TextDisplay->lineEdit()->insert(pasted);            // as a paste does: no key press per character
-    QTest::keyClicks(e.window->TextDisplay, QStringLiteral("+")); // over 20: keys still accepted
-    e.click(e.window->ApplyButton);
-    QCOMPARE(e.tables.EditGroups[0].DisplayText, pasted + QStringLiteral("+"));
-    QCOMPARE(e.window->TextDisplay->currentText(), pasted.left(20));
 }
 
 void tst_GroupEditor::moveQuestions_data()
