@@ -72,10 +72,8 @@ class tst_frmPresets : public QObject
 
 private slots:
     void firstOpeningWithoutAFile();
-    void newStartsFromTheSelectedPreset();
     void duplicateName_data();
     void duplicateName();
-    void editKeepsTheNameAndMovesToTheEnd();
     void removeSelectsTheNextOne();
     void editorKeysAndNameCheck();
 };
@@ -90,23 +88,6 @@ void tst_frmPresets::firstOpeningWithoutAFile()
     QVERIFY(!w->EditButton->isEnabled() && !w->RemoveButton->isEnabled() && !w->SelectButton->isEnabled());
     QVERIFY(w->CancelButton->isDefault());
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillmarch -- Presets Selection"));
-}
-
-void tst_frmPresets::newStartsFromTheSelectedPreset()
-{
-    Presets p(kTwo);
-    auto w = p.open();
-    QCOMPARE(names(w->PresetName), (QStringList{"hall", "Lobby"}));
-    w->PresetName->setCurrentIndex(1);
-    QCOMPARE(w->TextDisplay->text(), QStringLiteral("WELCOME"));
-    p.operatorLeaves << PresetEditRecord{QStringLiteral("  Annex "), 3, 4, QStringLiteral("ANNEX"), 40, false};
-    QTest::mouseClick(w->NewButton, Qt::LeftButton);
-    QCOMPARE(p.editorSaw[0].Name, QString());
-    QCOMPARE(p.editorSaw[0].ZoneIndex, qint16(8));
-    QCOMPARE(p.editorSaw[0].DisplayText, QStringLiteral("WELCOME"));
-    QCOMPARE(names(w->PresetName), (QStringList{"Annex", "hall", "Lobby"}));
-    QCOMPARE(w->PresetName->currentText(), QStringLiteral("Annex"));
-    QVERIFY(p.fileBytes().endsWith("\"Annex\",3,4,\"ANNEX\"\r\n"));
 }
 
 void tst_frmPresets::duplicateName_data()
@@ -139,23 +120,6 @@ void tst_frmPresets::duplicateName()
         QCOMPARE(p.editorSaw[1].DisplayText, QStringLiteral("NEW"));
         QCOMPARE(names(w->PresetName), (QStringList{"Gate", "hall", "Lobby"}));
     }
-}
-
-void tst_frmPresets::editKeepsTheNameAndMovesToTheEnd()
-{
-    Presets p(kTwo);
-    auto w = p.open();
-    w->PresetName->setCurrentIndex(1); // Lobby
-    p.operatorLeaves << PresetEditRecord{QStringLiteral("Lobby"), 9, 9, QStringLiteral("HELLO"), 40, false};
-    QTest::mouseClick(w->EditButton, Qt::LeftButton);
-    QCOMPARE(p.editorSaw[0].Name, QStringLiteral("Lobby"));
-    QCOMPARE(p.fileBytes(), QByteArray("\"hall\",1,2,\"HALL\"\r\n\"Lobby\",9,9,\"HELLO\"\r\n"));
-    QCOMPARE(w->PresetName->currentText(), QStringLiteral("Lobby"));
-    QCOMPARE(w->TextDisplay->text(), QStringLiteral("HELLO"));
-    // Reopening selects what was selected last.
-    w.reset();
-    auto again = p.open();
-    QCOMPARE(again->PresetName->currentText(), QStringLiteral("Lobby"));
 }
 
 void tst_frmPresets::removeSelectsTheNextOne()

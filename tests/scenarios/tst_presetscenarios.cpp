@@ -20,7 +20,9 @@ const QString kEditor = QStringLiteral("Editing Preset$");
 const QString kOurDialogs = QStringLiteral("^Quillmarch($| --)");
 const QByteArray kGroupA = "Group-A=\"1\\t0\\t0\\tOLD\\t0\"\n";
 const QString kGroupAUnchanged = QStringLiteral("1\t0\t0\tOLD\t0");
-const QByteArray kHall = "\"Hall\",5,6,\"HALL\"\r\n";
+// Hall is selected (second in sorted order), first in the file.
+const QByteArray kHall = "\"Hall\",5,6,\"HALL\"\r\n\"Annex\",1,2,\"ANNEX\"\r\n";
+const QByteArray kSelectHall = "PSIdx=1\n";
 
 // Closes whatever dialogs are open with Escape, applies what the main window holds, and changes the group: the
 // settings then show all that the scenario did, and a main window left modified shows as a group not changed.
@@ -106,7 +108,8 @@ void tst_PresetScenarios::keysPressTheButtonsMeant_data()
         << "Tab Tab Tab Return" << none << kEditor << kHall << kGroupAUnchanged << QString();
     QTest::newRow("editor: Enter on the zone presses OK")
         << "edit"
-        << "Return" << none << kEditor << QByteArray("\"Hall\",8,6,\"HALL\"\r\n") << kGroupAUnchanged << QString();
+        << "Return" << none << kEditor << QByteArray("\"Annex\",1,2,\"ANNEX\"\r\n\"Hall\",8,6,\"HALL\"\r\n")
+        << kGroupAUnchanged << QString();
     QTest::newRow("editor: Escape cancels") << "edit"
                                             << "Escape" << none << kEditor << kHall << kGroupAUnchanged << QString();
     QTest::newRow("editor: Alt+O without a name asks for one")
@@ -124,7 +127,7 @@ void tst_PresetScenarios::keysPressTheButtonsMeant()
     QFETCH(QByteArray, file);
     QFETCH(QString, group);
     QFETCH(QString, textHistory);
-    OperatorSession s(m_display, kGroupA, kHall);
+    OperatorSession s(m_display, kGroupA + kSelectHall, kHall);
     const QString problem = s.start();
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     const QString main = s.waitForWindow(kMainWindow);
@@ -157,16 +160,17 @@ void tst_PresetScenarios::keysPressTheButtonsMeant()
     QVERIFY2(settled.isEmpty(), qPrintable(settled));
     QCOMPARE(s.presetsFile(), file);
     QCOMPARE(s.setting(QStringLiteral("Group-A")), group);
+    QCOMPARE(s.setting(QStringLiteral("PSIdx")), QStringLiteral("1")); // an edited preset stays selected too
     if (!textHistory.isNull())
         QCOMPARE(s.setting(QStringLiteral("TextDisplayHistory")), textHistory);
 }
 
-// A hand-edited file: fields over several lines, a comma after the last field, a byte-order mark. One change
-// rewrites the file, and every record is still there, in the written form.
+// A hand-edited file: fields over several lines, a comma after the last field, a byte-order mark. One change (a
+// new preset) rewrites the file, and every record is still there, in the written form.
 void tst_PresetScenarios::handEditedRecordsSurviveASave()
 {
     const QByteArray handEdited = "\xEF\xBB\xBF\"Alpha\",1,2,\"A\"\r\n"
-                                  "\"Beta\"\r\n3\r\n4\r\n\"B\"\r\n"
+                                  "\"beta\"\r\n3\r\n4\r\n\"B\"\r\n"
                                   "\"Gamma\",5,\r\n6,\"G\"\r\n"
                                   "\"Delta\",7,8,\"D\",\r\n"
                                   "\"Omega\",9,10,\"O\"\r\n";
@@ -179,14 +183,16 @@ void tst_PresetScenarios::handEditedRecordsSurviveASave()
     QVERIFY(!presets.isEmpty());
     s.click(presets, kNew);
     QVERIFY(!s.waitForWindow(kEditor).isEmpty());
-    s.type(QStringLiteral("Zed"));
+    s.type(QStringLiteral("  Zed "));
     s.key(QStringLiteral("Return"));
+    // The new preset starts from the selected one (the first in sorted order) and is selected, sorted ignoring case.
     QCOMPARE(s.waitForPresetsChange(handEdited), QByteArray("\"Alpha\",1,2,\"A\"\r\n"
-                                                            "\"Beta\",3,4,\"B\"\r\n"
+                                                            "\"beta\",3,4,\"B\"\r\n"
                                                             "\"Gamma\",5,6,\"G\"\r\n"
                                                             "\"Delta\",7,8,\"D\"\r\n"
                                                             "\"Omega\",9,10,\"O\"\r\n"
                                                             "\"Zed\",1,2,\"A\"\r\n"));
+    QCOMPARE(s.waitForSetting(QStringLiteral("PSIdx"), QStringLiteral("5")), QStringLiteral("5"));
 }
 
 // 32,767 presets fill the table: New says so, and changes neither the file nor the selection.
