@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
+#include "ui/TypedText.h"
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/MainPlacement.h"
 #include "ui/main/StatusPanel.h"
@@ -65,12 +66,8 @@ void frmMain::buildControls()
         c->setObjectName(QString::fromLatin1(name));
         c->setEditable(editable);
         c->setInsertPolicy(QComboBox::NoInsert);
-        if (editable) {
-            // What the operator types is applied as typed; the history is a list to pick from. Qt would complete
-            // inline from it, ignoring case, and on leaving the field swap the text for a matching entry.
-            c->setCompleter(nullptr);
-            disconnect(c->lineEdit(), &QLineEdit::editingFinished, c, nullptr);
-        }
+        if (editable)
+            KeepTypedText(c);
         c->setMaxVisibleItems(15);
         m_layout.append({c, twips});
         return c;
