@@ -17,9 +17,9 @@
 
 #include <algorithm>
 #include <numeric>
-#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 

@@ -191,7 +191,8 @@ void tst_PresetTable::listOrder_data()
     QTest::newRow("the locale's own letters: Swedish \u00d6 after Z")
         << "sv_SE" << QStringList{"\u00d6land", "Zebra", "Oslo"} << QStringList{"Oslo", "Zebra", "\u00d6land"};
     // A soft hyphen is ignored by the collator; the upper-case codes decide, whatever the order in the table.
-    QTest::newRow("names the collator holds equal") << "C" << QStringList{"a\u00adb", "AB"} << QStringList{"AB", "a\u00adb"};
+    QTest::newRow("names the collator holds equal")
+        << "C" << QStringList{"a\u00adb", "AB"} << QStringList{"AB", "a\u00adb"};
 }
 
 void tst_PresetTable::listOrder()
