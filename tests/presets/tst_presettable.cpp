@@ -108,7 +108,6 @@ void tst_PresetTable::writing_data()
     QTest::newRow("table order, CR LF, Windows-1252, name trimmed, text as given")
         << QStringList{"Lobby|8|30|WELCOME", QStringLiteral(" Zürich € |0|38|  HI  ")}
         << QByteArray("\"Lobby\",8,30,\"WELCOME\"\r\n\"Z\xfcrich \x80\",0,38,\"  HI  \"\r\n");
-    QTest::newRow("empty table is an empty file") << QStringList{} << QByteArray("");
     QTest::newRow("quote and line ends cannot end a field")
         << QStringList{"Say \"hi\"|1|2|A\rB\nC"} << QByteArray("\"Say 'hi'\",1,2,\"A B C\"\r\n");
 }
