@@ -89,15 +89,6 @@ QByteArray quotedField(QString text)
 
 } // namespace
 
-QStringView TrimBlanks(QStringView text)
-{
-    while (!text.isEmpty() && text.front() == kBlank)
-        text = text.mid(1);
-    while (!text.isEmpty() && text.back() == kBlank)
-        text.chop(1);
-    return text;
-}
-
 PresetNameOrder::PresetNameOrder()
     // Without a locale Qt compares character codes, which puts Élan after Zebra; English has no rules of its own, so
     // it stands for the common order of the letters.

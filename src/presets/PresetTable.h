@@ -1,6 +1,8 @@
 // The presets: the table the presets window holds while it is open, and the file that keeps it between runs.
 #pragma once
 
+#include "model/Blanks.h"
+
 #include <QByteArray>
 #include <QCollator>
 #include <QList>
@@ -10,9 +12,6 @@
 
 class Dialogs;
 class SettingsStore;
-
-// Leading and trailing blanks (code 32) removed; a TAB or a no-break space is part of a name and stays.
-QStringView TrimBlanks(QStringView text);
 
 // The order of the presets window's list: alphabetical as the operator's language reads it, without regard to case.
 class PresetNameOrder

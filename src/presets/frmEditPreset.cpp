@@ -5,6 +5,7 @@
 #include "presets/PresetTable.h"
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
+#include "ui/TypedText.h"
 #include "ui/main/frmMain.h"
 
 #include <QCloseEvent>
@@ -69,6 +70,7 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, 
     TextDisplay = new QComboBox(this);
     TextDisplay->setEditable(true);
     TextDisplay->setInsertPolicy(QComboBox::NoInsert);
+    KeepTypedText(TextDisplay);
     place(TextDisplay, "TextDisplay", {240, 2520, 2415, 315});
     CancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
     place(CancelButton, "CancelButton", {5040, 2520, 1215, 375});
