@@ -103,7 +103,12 @@ QString PortCannotOpenText(const QString& portName, const QString& description)
 
 QString LinkInUseText(const LinkChoice& choice, const QString& holder)
 {
-    const QString link = choice.CommMode == 2 ? QStringLiteral("Link ") : QStringLiteral("Comm Port ");
-    return link + kQuote + choice.name + kQuote + QStringLiteral(" is in use by another Quillmarch") + kCR +
-           holder + QStringLiteral(" sends on it; this one sends nothing, so the two do not garble each other.");
+    // Two writers on one serial line mix their bytes; two UDP senders each send whole packets, but the clocks would
+    // then follow two configurations in turn.
+    const bool udp = choice.CommMode == 2;
+    return (udp ? QStringLiteral("Link ") : QStringLiteral("Comm Port ")) + kQuote + choice.name + kQuote +
+           QStringLiteral(" is in use by another Quillmarch") + kCR + holder +
+           (udp ? QStringLiteral(" sends on it; this one sends nothing, so the clocks do not follow two "
+                                 "configurations at once.")
+                : QStringLiteral(" sends on it; this one sends nothing, so the two do not garble each other."));
 }

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 namespace MakerInfo {
 inline const QString kRightsNotice =
@@ -12,17 +13,18 @@ inline const QString kRightsNotice =
 inline const QString kWebAddress = QStringLiteral(QUILLMARCH_MAKER_URL);
 inline const QString kWorldClockAddress = QStringLiteral(QUILLMARCH_WORLDCLOCK_URL);
 
-// The About window's contact block, one line per label; the rights notice closes it.
+// The About window's contact block, one line per label; the rights notice closes it. The maker is fictitious:
+// the numbers are from the range kept for fiction, the mail domain is reserved for examples.
 inline const QStringList kContactBlock = {
     QStringLiteral("Orvale Instruments, Inc."),
-    QStringLiteral("[street address]"),
-    QStringLiteral("[town, postcode, country]"),
-    QStringLiteral("Telephone: [number]"),
-    QStringLiteral("Fax: [number]"),
+    QStringLiteral("1450 Harbour Reach Road"),
+    QStringLiteral("Port Calder, OR 97365, USA"),
+    QStringLiteral("Telephone: +1 541 555 0142"),
+    QStringLiteral("Fax: +1 541 555 0143"),
     QStringLiteral("Web: ") + kWebAddress,
-    QStringLiteral("Sales: [e-mail address]"),
-    QStringLiteral("Support: [e-mail address]"),
-    QStringLiteral("Support page: [web address]"),
+    QStringLiteral("Sales: sales@orvale-instruments.example"),
+    QStringLiteral("Support: support@orvale-instruments.example"),
+    QStringLiteral("Support page: ") + QUrl(kWebAddress).resolved(QUrl(QStringLiteral("support/"))).toString(),
     kRightsNotice,
 };
 } // namespace MakerInfo

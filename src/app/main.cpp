@@ -162,9 +162,9 @@ int Main(QApplication& app, const QString& argumentText)
     QObject::connect(&clockSync, &ClockSyncWatch::checked, mainWindow.get(), &frmMain::showClockSync);
     clockSync.start();
     bool unloaded = false;
+    mainWindow->closeLink = [&comm] { comm.close(); };
     QObject::connect(mainWindow.get(), &frmMain::unloaded, &app, [&] {
         unloaded = true;
-        comm.close();
         QCoreApplication::quit();
     });
     comm.Form_Load(argumentText);

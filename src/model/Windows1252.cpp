@@ -23,6 +23,11 @@ char ToWindows1252(QChar c)
     return '?';
 }
 
+bool InWindows1252(QChar c)
+{
+    return c == u'?' || ToWindows1252(c) != '?';
+}
+
 QByteArray ToWindows1252(const QString& text)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);

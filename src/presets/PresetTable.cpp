@@ -9,14 +9,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -26,21 +29,13 @@ constexpr QChar kQuote = u'"';
 constexpr QChar kComma = u',';
 constexpr QChar kBlank = u' ';
 
-// Only the space character counts as a blank here; a TAB is part of the text.
-QStringView trimBlanks(QStringView text)
+// The fields of one line, separated by commas. A field that starts with a double quote runs to the next one, commas
+// included, and what follows it up to the comma is ignored; any other field runs to the comma. A comma at the end of
+// the line opens no field of its own: it says that the record goes on (`endsWithComma`). False when a quote is not
+// closed on its line: the field would otherwise swallow the records that follow.
+bool splitFields(QStringView line, QList<QStringView>& fields, bool& endsWithComma)
 {
-    while (!text.isEmpty() && text.front() == kBlank)
-        text = text.mid(1);
-    while (!text.isEmpty() && text.back() == kBlank)
-        text.chop(1);
-    return text;
-}
-
-// The fields of one line. A field that starts with a double quote runs to the next one, commas included, and what
-// follows it up to the comma is ignored; any other field runs to the comma. False when a quote is not closed on its
-// line: the field would otherwise swallow the records that follow.
-bool splitFields(QStringView line, QList<QStringView>& fields)
-{
+    endsWithComma = false;
     qsizetype i = 0;
     for (;;) {
         while (i < line.size() && line[i] == kBlank)
@@ -51,6 +46,9 @@ bool splitFields(QStringView line, QList<QStringView>& fields)
                 return false;
             fields.append(line.sliced(i + 1, close - i - 1));
             i = line.indexOf(kComma, close + 1);
+        } else if (i == line.size() && !fields.isEmpty()) {
+            endsWithComma = true;
+            return true;
         } else {
             const qsizetype comma = line.indexOf(kComma, i);
             fields.append(line.sliced(i, (comma < 0 ? line.size() : comma) - i));
@@ -65,7 +63,7 @@ bool splitFields(QStringView line, QList<QStringView>& fields)
 // Decimal digits with an optional sign, blanks around them, fitting into 16 bits.
 bool readNumber(QStringView field, qint16& value)
 {
-    field = trimBlanks(field);
+    field = TrimBlanks(field);
     const QStringView digits = field.startsWith(u'-') || field.startsWith(u'+') ? field.mid(1) : field;
     if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return false;
@@ -77,7 +75,7 @@ bool readNumber(QStringView field, qint16& value)
 // Trimmed, cut, and trimmed again so that a cut cannot leave a blank at the end: the name must equal its list entry.
 QString trimmedAndCut(QStringView field, qsizetype limit)
 {
-    return trimBlanks(trimBlanks(field).left(limit)).toString();
+    return TrimBlanks(TrimBlanks(field).left(limit)).toString();
 }
 
 // A double quote would end the field early when read back, a line end the record.
@@ -90,6 +88,52 @@ QByteArray quotedField(QString text)
 }
 
 } // namespace
+
+PresetNameOrder::PresetNameOrder()
+    // Without a locale Qt compares character codes, which puts Élan after Zebra; English has no rules of its own, so
+    // it stands for the common order of the letters.
+    : m_collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : QLocale())
+{
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+}
+
+// Names the collator holds equal (it ignores some characters) are ordered by their upper-case codes, which are unique
+// in the table, so the order is total and the same on every run.
+bool PresetNameOrder::lessThan(const QString& a, const QString& b) const
+{
+    const int byCollator = m_collator.compare(a, b);
+    if (byCollator != 0)
+        return byCollator < 0;
+    const int byUpper = a.toUpper().compare(b.toUpper());
+    return byUpper != 0 ? byUpper < 0 : a < b;
+}
+
+QStringList PresetNameOrder::sorted(const QStringList& names) const
+{
+    // One sort key per name: comparing keys is far cheaper than collating the two texts again at every step.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(names.size()));
+    QStringList upper;
+    upper.reserve(names.size());
+    for (const QString& name : names) {
+        keys.push_back(m_collator.sortKey(name));
+        upper.append(name.toUpper());
+    }
+    std::vector<qsizetype> order(size_t(names.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const int byKey = keys[size_t(a)].compare(keys[size_t(b)]);
+        if (byKey != 0)
+            return byKey < 0;
+        const int byUpper = upper[a].compare(upper[b]);
+        return byUpper != 0 ? byUpper < 0 : names[a] < names[b];
+    });
+    QStringList result;
+    result.reserve(names.size());
+    for (const qsizetype i : order)
+        result.append(names[i]);
+    return result;
+}
 
 PresetTable::PresetTable(SettingsStore& settings, Dialogs& dialogs, const QString& filePath, QObject* parent)
     : QObject(parent), m_settings(settings), m_dialogs(dialogs), m_filePath(filePath)
@@ -122,29 +166,62 @@ bool PresetTable::LoadPresets()
 void PresetTable::readPresets(const QByteArray& bytes)
 {
     m_presets.clear();
+    // A byte-order mark from an editor that saved the file as UTF-8 is not part of the first name.
+    const bool bom = bytes.startsWith("\xEF\xBB\xBF");
     // One byte is one character, so the separators keep their places. CR LF, LF and CR all end a line.
-    QString text = FromWindows1252(bytes);
+    QString text = FromWindows1252(bom ? bytes.mid(3) : bytes);
     text.replace(QChar(13), QChar(10));
     QList<QStringView> fields;
+    QList<QStringView> lineFields;
+    bool endsWithComma = false;
     QSet<QString> names;
-    for (const QStringView line : QStringView(text).tokenize(QChar(10), Qt::SkipEmptyParts)) {
-        // A malformed record is dropped on its own; the next line is read as usual.
+    const auto take = [&] {
+        // A record that ends with a comma after its third field has an empty text.
+        if (fields.size() == 3 && endsWithComma)
+            fields.append(QStringView());
+        if (fields.size() == 4)
+            addRead(fields, names);
         fields.clear();
-        if (trimBlanks(line).isEmpty() || !splitFields(line, fields) || fields.size() != 4)
+    };
+    // A line end separates fields as a comma does, so a record may be spread over several lines. A malformed record
+    // must not take good ones with it: a record ends with its fourth field, and one that cannot take in the next line
+    // without growing beyond four fields is closed before that line.
+    for (const QStringView line : QStringView(text).tokenize(QChar(10), Qt::SkipEmptyParts)) {
+        if (TrimBlanks(line).isEmpty())
             continue;
-        const QString name = trimmedAndCut(fields[0], kNameLimit);
-        qint16 zone = 0, daylight = 0;
-        // A position outside its list would make the windows read past it.
-        if (name.isEmpty() || !readNumber(fields[1], zone) || !readNumber(fields[2], daylight) || zone < 0 ||
-            zone >= qint16(TimeZoneList.size()) || daylight < 0 || daylight >= qint16(DaylightList.size()))
+        lineFields.clear();
+        bool lineEndsWithComma = false;
+        if (!splitFields(line, lineFields, lineEndsWithComma)) {
+            fields.clear(); // an unclosed quote spoils its record, and the line holds nothing else that can be trusted
             continue;
-        // Of names that differ only in case, the first in the file wins. A set, not FindPreset: a full table would
-        // take seconds to read.
-        if (!names.contains(name.toUpper())) {
-            names.insert(name.toUpper());
-            AddPreset(name, zone, daylight, trimmedAndCut(fields[3], kTextLimit));
         }
+        if (fields.size() + lineFields.size() > 4)
+            take();
+        fields += lineFields;
+        endsWithComma = lineEndsWithComma;
+        if (fields.size() > 4)
+            fields.clear();
+        else if (fields.size() == 4)
+            take();
     }
+    take();
+}
+
+void PresetTable::addRead(const QList<QStringView>& fields, QSet<QString>& names)
+{
+    const QString name = trimmedAndCut(fields[0], kNameLimit);
+    qint16 zone = 0, daylight = 0;
+    // A position outside its list would make the windows read past it.
+    if (name.isEmpty() || !readNumber(fields[1], zone) || !readNumber(fields[2], daylight) || zone < 0 ||
+        zone >= qint16(TimeZoneList.size()) || daylight < 0 || daylight >= qint16(DaylightList.size()))
+        return;
+    // Of names that differ only in case, the first in the file wins. A set, not FindPreset: a full table would take
+    // seconds to read.
+    const QString upper = name.toUpper();
+    if (names.contains(upper) || m_presets.size() >= kMaxPresets)
+        return;
+    names.insert(upper);
+    append(name, zone, daylight, trimmedAndCut(fields[3], kTextLimit));
 }
 
 bool PresetTable::SavePresets()
@@ -221,16 +298,30 @@ qint16 PresetTable::AddPreset(const QString& name, qint16 zoneIndex, qint16 dayl
 {
     if (m_presets.size() >= kMaxPresets)
         return -1;
+    append(name, zoneIndex, daylightIndex, text);
+    emit presetAdded(m_presets.constLast().Name);
+    return qint16(m_presets.size() - 1);
+}
+
+void PresetTable::append(const QString& name, qint16 zoneIndex, qint16 daylightIndex, const QString& text)
+{
     PresetRecord preset;
-    preset.Name = trimBlanks(name).toString();
+    preset.Name = TrimBlanks(name).toString();
     preset.ZoneIndex = zoneIndex;
     preset.DaylightIndex = daylightIndex;
     preset.DisplayText = text;
     // From the trimmed name, so that the record is found by the name the list shows.
     preset.UpperName = preset.Name.toUpper();
     m_presets.append(preset);
-    emit presetAdded(preset.Name);
-    return qint16(m_presets.size() - 1);
+}
+
+QStringList PresetTable::names() const
+{
+    QStringList result;
+    result.reserve(m_presets.size());
+    for (const PresetRecord& preset : m_presets)
+        result.append(preset.Name);
+    return result;
 }
 
 void PresetTable::RemovePreset(qint16 position)

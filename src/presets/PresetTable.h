@@ -1,13 +1,29 @@
 // The presets: the table the presets window holds while it is open, and the file that keeps it between runs.
 #pragma once
 
+#include "model/Blanks.h"
+
 #include <QByteArray>
+#include <QCollator>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class Dialogs;
 class SettingsStore;
+
+// The order of the presets window's list: alphabetical as the operator's language reads it, without regard to case.
+class PresetNameOrder
+{
+public:
+    PresetNameOrder();
+    bool lessThan(const QString& a, const QString& b) const;
+    QStringList sorted(const QStringList& names) const;
+
+private:
+    QCollator m_collator;
+};
 
 struct PresetRecord
 {
@@ -39,6 +55,7 @@ public:
     static QString DefaultFilePath();
 
     const QList<PresetRecord>& Presets() const { return m_presets; }
+    QStringList names() const; // in table order
     qint16 PresetCount() const { return qint16(m_presets.size()); }
     QString PresetFilePath() const { return m_filePath; }
 
@@ -46,8 +63,8 @@ public:
     // read is left as it is. Temporary files of saves that never finished are removed. False, with an empty table, when
     // the file could not be read.
     bool LoadPresets();
-    // The reading part of LoadPresets on the file's bytes. The table is emptied first without presetRemoved: the
-    // window builds a table, and an empty list, each time it opens.
+    // The reading part of LoadPresets on the file's bytes. It neither sends presetRemoved for the old presets nor
+    // presetAdded for the new ones: the window builds its table, and its whole list at once, each time it opens.
     void readPresets(const QByteArray& bytes);
 
     // Replaces the file with the table, atomically: on failure the operator sees why and the old file stays whole.
@@ -75,6 +92,8 @@ signals:
     void presetRemoved(const QString& name);
 
 private:
+    void addRead(const QList<QStringView>& fields, QSet<QString>& names);
+    void append(const QString& name, qint16 zoneIndex, qint16 daylightIndex, const QString& text);
     void removeStaleTemporaryFiles();
     void showFileMessage(const QString& headline);
 

@@ -1,8 +1,11 @@
 #include "presets/frmEditPreset.h"
 
+#include "model/Windows1252.h"
 #include "platform/Dialogs.h"
+#include "presets/PresetTable.h"
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
+#include "ui/TypedText.h"
 #include "ui/main/frmMain.h"
 
 #include <QCloseEvent>
@@ -11,14 +14,31 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
+
+namespace {
+// Refuses, typed or pasted, what the presets file cannot hold as shown: a character outside Windows-1252 would be
+// stored as "?", a double quote would end the field, a line end the record.
+class StorableTextValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        for (const QChar c : input) {
+            if (c == u'"' || c == QChar(13) || c == QChar(10) || !InWindows1252(c))
+                return Invalid;
+        }
+        return Acceptable;
+    }
+};
+} // namespace
 
 bool RefusePresetKey(const QString& typed, const QString& text, int limit, bool hasSelection)
 {
     if (typed.isEmpty())
         return false;
     const char16_t c = typed.at(0).unicode();
-    if (c == u'"')
-        return true;
     return c >= 32 && c != 127 && text.size() == limit && !hasSelection;
 }
 
@@ -27,6 +47,8 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, 
                          Qt::WindowCloseButtonHint),
       m_edit(PresetEdit), m_dialogs(dialogs)
 {
+    // Over the presets window and the main window only: a summary or map window stays usable.
+    setWindowModality(Qt::WindowModal);
     setObjectName(QStringLiteral("frmEditPreset"));
     setWindowTitle(QStringLiteral("Quillmarch -- Editing Preset"));
     const double dpi = LogicalDpi(owner);
@@ -48,10 +70,11 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, 
     TextDisplay = new QComboBox(this);
     TextDisplay->setEditable(true);
     TextDisplay->setInsertPolicy(QComboBox::NoInsert);
+    KeepTypedText(TextDisplay);
     place(TextDisplay, "TextDisplay", {240, 2520, 2415, 315});
     CancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
     place(CancelButton, "CancelButton", {5040, 2520, 1215, 375});
-    CancelButton->setAutoDefault(false);
+    // Auto-default, as OK: Enter on the focused Cancel presses Cancel.
     OKButton = new QPushButton(QStringLiteral("&OK"), this);
     place(OKButton, "OKButton", {6600, 2520, 1215, 375});
     OKButton->setDefault(true);
@@ -64,6 +87,8 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, 
     connect(CancelButton, &QPushButton::clicked, this, &frmEditPreset::CancelButton_Click);
     PresetName->installEventFilter(this);
     TextDisplay->installEventFilter(this);
+    PresetName->setValidator(new StorableTextValidator(PresetName));
+    TextDisplay->setValidator(new StorableTextValidator(TextDisplay));
 
     auto* validation = new FocusValidation(this);
     validation->setValidator(PresetName, [this] { return PresetName_Validate(); });
@@ -103,7 +128,7 @@ bool frmEditPreset::eventFilter(QObject* watched, QEvent* event)
 
 bool frmEditPreset::PresetName_Validate()
 {
-    if (!PresetName->text().trimmed().isEmpty())
+    if (!TrimBlanks(PresetName->text()).isEmpty())
         return true;
     m_dialogs.MsgBox(QStringLiteral("Please Enter a Name for the Preset"), MsgButtons::Ok, MsgIcon::Exclamation,
                      MsgResult::Ok);
@@ -112,6 +137,11 @@ bool frmEditPreset::PresetName_Validate()
 
 void frmEditPreset::OKButton_Click()
 {
+    // Alt+O presses OK with the focus still in the name box, so the check on leaving it has not run.
+    if (!PresetName_Validate()) {
+        PresetName->setFocus();
+        return;
+    }
     accept();
 }
 

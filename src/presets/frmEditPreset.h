@@ -55,5 +55,5 @@ private:
 };
 
 // True when a key typed into a field holding `text` must be discarded: a printable character at the limit with
-// nothing selected, or a double quote, which would end the field in the presets file.
+// nothing selected. What the field may hold at all is its validator's business.
 bool RefusePresetKey(const QString& typed, const QString& text, int limit, bool hasSelection);

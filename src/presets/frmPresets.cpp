@@ -14,13 +14,28 @@
 
 namespace {
 const QChar kCR(13);
-}
+
+// The list without presets is locked: it keeps its place in the tab order, so that Enter there presses the default
+// button as anywhere else outside a button, but it cannot be opened.
+class PresetList : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override
+    {
+        if (count() > 0)
+            QComboBox::showPopup();
+    }
+};
+} // namespace
 
 frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs, const QString& presetFile)
     : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
       m_main(main), m_dialogs(dialogs), m_table(settings, dialogs, presetFile)
 {
+    // Over the main window only: a summary or map window opened from the Help menu stays usable.
+    setWindowModality(Qt::WindowModal);
     setObjectName(QStringLiteral("frmPresets"));
     setWindowTitle(QStringLiteral("Quillmarch -- Presets Selection"));
     const double dpi = LogicalDpi(&main);
@@ -31,8 +46,8 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
     };
     const auto button = [&](const char* name, const QString& text, QRectF twips) {
         auto* b = new QPushButton(text, this);
+        // Auto-default: Enter on a focused button presses that button, elsewhere the default button.
         place(b, name, twips);
-        b->setAutoDefault(false);
         return b;
     };
     const auto box = [&](const char* name, QRectF twips) {
@@ -42,7 +57,7 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
         return b;
     };
     place(new QLabel(QStringLiteral("Preset Name"), this), "Label1", {240, 120, 975, 255});
-    PresetName = new QComboBox(this);
+    PresetName = new PresetList(this);
     place(PresetName, "PresetName", {240, 360, 2895, 315});
     EditButton = button("EditButton", QStringLiteral("&Edit..."), {3480, 360, 1215, 375});
     NewButton = button("NewButton", QStringLiteral("&New..."), {5040, 360, 1215, 375});
@@ -81,8 +96,14 @@ void frmPresets::Form_Load()
 {
     const double dpi = LogicalDpi(&m_main);
     move(m_main.pos() + QPoint(TwipsToPixels(400, dpi), TwipsToPixels(400, dpi)));
-    // The table fills the list through its presetAdded signal.
-    if (!m_table.LoadPresets()) {
+    const bool loaded = m_table.LoadPresets();
+    {
+        // The whole list in one pass: entered one by one, a full table took most of a minute.
+        const QSignalBlocker blocker(PresetName);
+        PresetName->clear();
+        PresetName->addItems(m_order.sorted(m_table.names()));
+    }
+    if (!loaded) {
         select(-1);
         UpdatePresetButtons();
         return;
@@ -93,12 +114,18 @@ void frmPresets::Form_Load()
     UpdatePresetButtons();
 }
 
-// The list keeps its names sorted without regard to case; the selected entry stays selected.
+// The list keeps its names sorted; the selected entry stays selected.
 void frmPresets::listAdd(const QString& name)
 {
     int at = 0;
-    while (at < PresetName->count() && PresetName->itemText(at).compare(name, Qt::CaseInsensitive) <= 0)
-        ++at;
+    int end = PresetName->count();
+    while (at < end) {
+        const int middle = at + (end - at) / 2;
+        if (m_order.lessThan(PresetName->itemText(middle), name))
+            at = middle + 1;
+        else
+            end = middle;
+    }
     const QSignalBlocker blocker(PresetName);
     PresetName->insertItem(at, name);
 }
@@ -155,7 +182,6 @@ void frmPresets::PresetName_Click()
 void frmPresets::UpdatePresetButtons()
 {
     const bool any = m_table.PresetCount() > 0;
-    PresetName->setEnabled(any);
     RemoveButton->setEnabled(any);
     EditButton->setEnabled(any);
     SelectButton->setEnabled(any);
@@ -165,9 +191,15 @@ void frmPresets::UpdatePresetButtons()
 
 void frmPresets::EditPreset(bool editMode)
 {
-    const int i = m_table.FindPreset(PresetName->currentText());
+    const int i = m_table.FindPreset(PresetName->currentIndex() >= 0 ? PresetName->currentText() : QString());
+    // Without a preset to edit the editor would open as for a new one and replace whatever name was typed.
+    if (editMode && i < 0)
+        return;
+    // Said before the editor opens, so that nobody types a new preset in vain; replacing one by its name still works.
+    if (!editMode && m_table.PresetCount() >= PresetTable::kMaxPresets)
+        tellListFull();
     const PresetRecord from = i >= 0 ? m_table.Presets().at(i) : PresetRecord{};
-    m_PresetEdit = {editMode && i >= 0 ? from.Name : QString(),
+    m_PresetEdit = {editMode ? from.Name : QString(),
                     from.ZoneIndex,
                     from.DaylightIndex,
                     from.DisplayText,
@@ -178,7 +210,7 @@ void frmPresets::EditPreset(bool editMode)
         runEditor(m_PresetEdit);
         if (m_PresetEdit.Cancelled)
             return;
-        m_PresetEdit.Name = m_PresetEdit.Name.trimmed();
+        m_PresetEdit.Name = TrimBlanks(m_PresetEdit.Name).toString();
         if (m_PresetEdit.Name.isEmpty() || m_PresetEdit.Name.size() > PresetTable::kNameLimit)
             return;
         const qint16 dup = m_table.FindPreset(m_PresetEdit.Name);
@@ -186,23 +218,39 @@ void frmPresets::EditPreset(bool editMode)
             m_table.RemovePreset(dup);
             break;
         }
-        if (dup < 0)
+        if (dup < 0 && m_table.PresetCount() < PresetTable::kMaxPresets)
             break;
-        const MsgResult answer = m_dialogs.MsgBox(
-            QStringLiteral("NEW PRESET NAME DUPLICATES AN EXISTING PRESET NAME") + kCR +
-                QStringLiteral("Do you want to REPLACE the existing preset?"),
-            MsgButtons::YesNo, MsgIcon::Question, MsgResult::No, QStringLiteral("Quillmarch -- Create New Preset"));
-        if (answer == MsgResult::Yes) {
-            m_table.RemovePreset(dup);
-            break;
+        if (dup < 0) {
+            tellListFull();
+        } else {
+            const MsgResult answer = m_dialogs.MsgBox(
+                QStringLiteral("NEW PRESET NAME DUPLICATES AN EXISTING PRESET NAME") + kCR +
+                    QStringLiteral("Do you want to REPLACE the existing preset?"),
+                MsgButtons::YesNo, MsgIcon::Question, MsgResult::No, QStringLiteral("Quillmarch -- Create New Preset"));
+            if (answer == MsgResult::Yes) {
+                m_table.RemovePreset(dup);
+                break;
+            }
         }
         m_PresetEdit.Name.clear();
     }
-    m_table.AddPreset(m_PresetEdit.Name, m_PresetEdit.ZoneIndex, m_PresetEdit.DaylightIndex, m_PresetEdit.DisplayText);
+    if (m_table.AddPreset(m_PresetEdit.Name, m_PresetEdit.ZoneIndex, m_PresetEdit.DaylightIndex,
+                          m_PresetEdit.DisplayText) < 0)
+        return;
     m_table.SavePresets();
     select(FindListPosition(m_PresetEdit.Name));
     m_table.SavePresetIndex(PresetName->currentIndex());
     UpdatePresetButtons();
+}
+
+void frmPresets::tellListFull()
+{
+    m_dialogs.MsgBox(QStringLiteral("THE PRESET LIST IS FULL") + kCR +
+                         QStringLiteral("It holds %1 presets, the most it can. Remove a preset first, or enter the "
+                                        "name of an existing preset to replace it.")
+                             .arg(PresetTable::kMaxPresets),
+                     MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok,
+                     QStringLiteral("Quillmarch -- Create New Preset"));
 }
 
 void frmPresets::RemoveButton_Click()

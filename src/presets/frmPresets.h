@@ -51,6 +51,7 @@ private:
     void Form_Load();
     void UpdatePresetButtons();
     void EditPreset(bool editMode);
+    void tellListFull();
     void listAdd(const QString& name);
     void listRemove(const QString& name);
     void select(int listPosition);
@@ -58,5 +59,6 @@ private:
     frmMain& m_main;
     Dialogs& m_dialogs;
     PresetTable m_table;
+    PresetNameOrder m_order;
     PresetEditRecord m_PresetEdit;
 };

@@ -74,6 +74,7 @@ private slots:
     void firstOpeningWithoutAFile();
     void duplicateName_data();
     void duplicateName();
+    void editKeepsTheNameAndMovesToTheEnd();
     void removeSelectsTheNextOne();
     void editorKeysAndNameCheck();
 };
@@ -84,10 +85,8 @@ void tst_frmPresets::firstOpeningWithoutAFile()
     auto w = p.open();
     QVERIFY(QFile::exists(p.file));
     QCOMPARE(w->PresetName->count(), 0);
-    QVERIFY(!w->PresetName->isEnabled());
     QVERIFY(!w->EditButton->isEnabled() && !w->RemoveButton->isEnabled() && !w->SelectButton->isEnabled());
     QVERIFY(w->CancelButton->isDefault());
-    QCOMPARE(w->windowTitle(), QStringLiteral("Quillmarch -- Presets Selection"));
 }
 
 void tst_frmPresets::duplicateName_data()
@@ -122,6 +121,25 @@ void tst_frmPresets::duplicateName()
     }
 }
 
+void tst_frmPresets::editKeepsTheNameAndMovesToTheEnd()
+{
+    // A no-break space and a TAB are part of a name: only blanks are trimmed, or the edit would add a look-alike.
+    const QString lobby = QStringLiteral("\u00a0Lobby\t");
+    Presets p("\"\xa0Lobby\t\",8,30,\"WELCOME\"\r\n\"hall\",1,2,\"HALL\"\r\n");
+    auto w = p.open();
+    w->PresetName->setCurrentIndex(w->FindListPosition(lobby));
+    p.operatorLeaves << PresetEditRecord{lobby, 9, 9, QStringLiteral("HELLO"), 40, false};
+    QTest::mouseClick(w->EditButton, Qt::LeftButton);
+    QCOMPARE(p.editorSaw[0].Name, lobby);
+    QCOMPARE(p.fileBytes(), QByteArray("\"hall\",1,2,\"HALL\"\r\n\"\xa0Lobby\t\",9,9,\"HELLO\"\r\n"));
+    QCOMPARE(w->PresetName->currentText(), lobby);
+    QCOMPARE(w->TextDisplay->text(), QStringLiteral("HELLO"));
+    // Reopening selects what was selected last.
+    w.reset();
+    auto again = p.open();
+    QCOMPARE(again->PresetName->currentText(), lobby);
+}
+
 void tst_frmPresets::removeSelectsTheNextOne()
 {
     Presets p(kTwo);
@@ -149,19 +167,25 @@ void tst_frmPresets::editorKeysAndNameCheck()
     editor.show();
     QVERIFY(QTest::qWaitForWindowActive(&editor));
     QCOMPARE(QApplication::focusWidget(), editor.PresetName);
-    // An empty name: OK is refused with the message, and the focus stays.
-    QTest::mouseClick(editor.windowHandle(), Qt::LeftButton, {}, editor.OKButton->mapTo(&editor, QPoint(5, 5)));
-    QCOMPARE(p.dialogs.calls.value(0).text, QStringLiteral("Please Enter a Name for the Preset"));
+    // A name of blanks: OK, by its mnemonic too, is refused with the message, and the focus stays.
+    QTest::keyClicks(editor.PresetName, QStringLiteral("  "));
+    QTest::keyClick(&editor, Qt::Key_O, Qt::AltModifier);
+    QTRY_COMPARE(p.dialogs.calls.value(0).text, QStringLiteral("Please Enter a Name for the Preset")); // animated
     QCOMPARE(p.dialogs.calls.value(0).icon, MsgIcon::Exclamation);
-    QVERIFY(editor.isVisible());
-    // 40 characters, a double quote never.
-    QTest::keyClicks(editor.PresetName, QString(39, u'n') + QStringLiteral("\"xy"));
+    QVERIFY(editor.isVisible() && editor.PresetName->hasFocus());
+    // 40 characters; a double quote or a character the file cannot hold never, typed or pasted.
+    editor.PresetName->clear();
+    QTest::keyClicks(editor.PresetName, QString(39, u'n') + QStringLiteral("\""));
+    QTest::sendKeyEvent(QTest::Press, editor.PresetName, Qt::Key_unknown, QStringLiteral("\u03a9"), {});
+    QTest::keyClicks(editor.PresetName, QStringLiteral("xy"));
+    editor.PresetName->insert(QStringLiteral("\u0141"));
     QCOMPARE(editor.PresetName->text(), QString(39, u'n') + QStringLiteral("x"));
     QTest::keyClick(editor.PresetName, Qt::Key_Backspace);
     QCOMPARE(editor.PresetName->text().size(), 39);
     editor.TextDisplay->setFocus();
     editor.TextDisplay->lineEdit()->selectAll();
     QTest::keyClicks(editor.TextDisplay, QString(19, u't') + QStringLiteral("uv"));
+    editor.TextDisplay->lineEdit()->insert(QStringLiteral("\u0141"));
     QCOMPARE(editor.TextDisplay->currentText(), QString(19, u't') + QStringLiteral("u"));
     editor.close(); // the close box counts as OK
     QVERIFY(!edit.Cancelled);

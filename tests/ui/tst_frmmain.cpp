@@ -6,6 +6,7 @@
 #include "ui/main/MainPlacement.h"
 #include "ui/main/frmMain.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -31,6 +32,8 @@ private slots:
     void closingStoresPositionAndNextStartOpensThere();
     void unchangedPositionIsNotRewritten();
     void minimisedKeepsStoredPosition();
+    void panelsNeverCutSilently_data();
+    void panelsNeverCutSilently();
 };
 
 void tst_frmMain::placement_data()
@@ -76,9 +79,32 @@ void tst_frmMain::closingStoresPositionAndNextStartOpensThere()
         window.Form_Load();
         window.show();
         window.move(40, 30);
+        // The other windows close newest first, then the link, then the settings are saved.
+        QStringList closed;
+        struct CloseRecorder : QObject
+        {
+            QStringList& log;
+            CloseRecorder(QStringList& l) : log(l) {}
+            bool eventFilter(QObject* o, QEvent* e) override
+            {
+                if (e->type() == QEvent::Close)
+                    log << o->objectName();
+                return false;
+            }
+        } recorder(closed);
+        QWidget older, newer;
+        for (QWidget* w : {&older, &newer}) {
+            w->setObjectName(w == &older ? QStringLiteral("older") : QStringLiteral("newer"));
+            w->installEventFilter(&recorder);
+            w->show();
+        }
+        older.hide(); // shown again later: it still counts as opened first
+        older.show();
+        window.closeLink = [&] { closed << (QFile::exists(path) ? QStringLiteral("saved") : QStringLiteral("link")); };
         QSignalSpy unloaded(&window, &frmMain::unloaded);
         window.close();
         QCOMPARE(unloaded.size(), 1);
+        QCOMPARE(closed, (QStringList{QStringLiteral("newer"), QStringLiteral("older"), QStringLiteral("link")}));
     }
     SettingsStore later(path);
     const double dpi = LogicalDpi();
@@ -126,6 +152,38 @@ void tst_frmMain::minimisedKeepsStoredPosition()
     QCOMPARE(settings.GetSetting(QStringLiteral("MainTop"), {}), QStringLiteral("900"));
 }
 
+void tst_frmMain::panelsNeverCutSilently_data()
+{
+    QTest::addColumn<int>("panel");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("widest UDP port") << 2 << QStringLiteral("Using UDP:65535");
+    QTest::newRow("long device path") << 2 << QStringLiteral("Using /dev/serial/by-id/usb-FTDI_FT232R_A1B2C3-if00");
+    QTest::newRow("long sending status")
+        << 1 << QStringLiteral("Not Sending: PC clock year 2240 is beyond what the clocks can show");
+}
+
+void tst_frmMain::panelsNeverCutSilently()
+{
+    QFETCH(int, panel);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("q.ini")));
+    Seams seams;
+    frmMain window(settings, seams.tables, seams.dialogs, seams.sounds);
+    window.Form_Load();
+    window.show();
+    window.setPanelText(panel, text);
+    QCOMPARE(window.panelText(panel), text);
+    const auto* label = window.findChild<QLabel*>(QStringLiteral("Panel%1").arg(panel));
+    QVERIFY(label->geometry().right() <= window.width());
+    if (label->text() == text) // shown whole: it must fit
+        QVERIFY(label->fontMetrics().horizontalAdvance(text) <= label->contentsRect().width());
+    else { // cut visibly, and whole in the tooltip
+        QVERIFY(label->text().endsWith(QChar(0x2026)));
+        QVERIFY(text.startsWith(label->text().chopped(1)));
+        QVERIFY(label->toolTip().contains(text));
+    }
+}
 
 QTEST_MAIN(tst_frmMain)
 #include "tst_frmmain.moc"

@@ -273,12 +273,16 @@ void tst_GroupEditor::historiesAcrossRuns()
     }
     e.type(e.window->GroupClockNumbers, QStringLiteral("5"));
     e.leave();
+    // Only blanks are trimmed: a no-break space belongs to the text.
+    e.type(e.window->TextDisplay, QStringLiteral(" \u00A0LOBBY "));
+    e.leave();
     e.window->close();
     QCOMPARE(e.settings.GetSetting(QStringLiteral("ClockNumberHistory"), {}),
              QStringLiteral("5\t12\t11\t10\t9\t8\t7\t6\t4\t3"));
     e.open();
     QCOMPARE(e.history(e.window->GroupClockNumbers),
              (QStringList{"5", "12", "11", "10", "9", "8", "7", "6", "4", "3"}));
+    QCOMPARE(e.history(e.window->TextDisplay), QStringList{QStringLiteral("\u00A0LOBBY")});
 }
 
 void tst_GroupEditor::groupChangeWhileModified()

@@ -1,5 +1,6 @@
 #include "ui/main/frmMain.h"
 
+#include "model/Blanks.h"
 #include "model/ClockList.h"
 #include "model/CodeTables.h"
 #include "model/SettingsStore.h"
@@ -7,8 +8,10 @@
 #include "platform/Dialogs.h"
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
+#include "ui/TypedText.h"
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/MainPlacement.h"
+#include "ui/main/StatusPanel.h"
 #include "ui/main/frmMfgMode.h"
 
 #include <QApplication>
@@ -63,6 +66,8 @@ void frmMain::buildControls()
         c->setObjectName(QString::fromLatin1(name));
         c->setEditable(editable);
         c->setInsertPolicy(QComboBox::NoInsert);
+        if (editable)
+            KeepTypedText(c);
         c->setMaxVisibleItems(15);
         m_layout.append({c, twips});
         return c;
@@ -116,21 +121,15 @@ void frmMain::buildControls()
     row->setSpacing(2);
     rows->addLayout(row);
     for (int i = 0; i < 4; ++i) {
-        auto* panel = new QLabel(sbStatusBar);
+        auto* panel = new StatusPanel(sbStatusBar);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        panel->setTextFormat(Qt::PlainText);
-        panel->setContentsMargins(2, 0, 2, 0);
-        // Panel 1 takes what the others leave; no text may widen a panel.
+        // Panel 1 takes what the others leave and shows what fits; the link, date and time panels fit their texts.
         panel->setSizePolicy(i == 0 ? QSizePolicy::Ignored : QSizePolicy::Fixed, QSizePolicy::Ignored);
         row->addWidget(panel, i == 0 ? 1 : 0);
         m_panels[size_t(i)] = panel;
     }
-    auto* clockPanel = new QLabel(sbStatusBar);
+    auto* clockPanel = new StatusPanel(sbStatusBar);
     clockPanel->setObjectName(QStringLiteral("Panel5"));
-    clockPanel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    clockPanel->setTextFormat(Qt::PlainText);
-    clockPanel->setContentsMargins(2, 0, 2, 0);
     clockPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     rows->addWidget(clockPanel);
     m_panels[4] = clockPanel;
@@ -174,8 +173,11 @@ void frmMain::Form_Load()
     setFixedSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
     for (const auto& [widget, twips] : m_layout)
         PlaceInTwips(widget, twips, dpi);
-    for (int i = 1; i < 4; ++i)
+    for (int i = 1; i < 4; ++i) {
         m_panels[size_t(i)]->setFixedWidth(TwipsToPixels(kPanelWidths[i], dpi));
+        // Room for a longer link name or date; panel 1 keeps at least a fifth of the bar.
+        m_panels[size_t(i)]->setGrowth(TwipsToPixels(kPanelWidths[i] + (i == 1 ? 1000 : 300), dpi));
+    }
 
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const float left =
@@ -195,7 +197,7 @@ void frmMain::Form_Load()
             kept << (i == kHistorySaved - 1 ? pieces.mid(i).join(kTab) : pieces[i]);
         const QSignalBlocker blocker(list);
         for (const QString& piece : kept) {
-            const QString entry = piece.trimmed();
+            const QString entry = TrimBlanks(piece).toString();
             if (!entry.isEmpty())
                 list->addItem(entry);
         }
@@ -258,7 +260,7 @@ void frmMain::putOnTop(QComboBox* list, const QString& entry)
 
 void frmMain::AddTextHistory(const QString& text)
 {
-    const QString t = text.trimmed();
+    const QString t = TrimBlanks(text).toString();
     if (!t.isEmpty())
         putOnTop(TextDisplay, t);
 }
@@ -280,15 +282,20 @@ void frmMain::GroupLetter_Click(int index)
     m_settings.SaveSetting(QStringLiteral("Group"), IndexToLetter(index));
 }
 
+bool frmMain::checkClockList(ClockFlags& flags)
+{
+    const QString error = ParseClockList(flags, GroupClockNumbers->currentText());
+    if (!error.isEmpty())
+        m_dialogs.MsgBox(QStringLiteral("INPUT ERROR IN CLOCK NUMBER LIST") + kCR + error, MsgButtons::Ok,
+                         MsgIcon::None, MsgResult::Ok);
+    return error.isEmpty();
+}
+
 bool frmMain::GroupClockNumbers_Validate()
 {
     ClockFlags flags{};
-    const QString error = ParseClockList(flags, GroupClockNumbers->currentText());
-    if (!error.isEmpty()) {
-        m_dialogs.MsgBox(QStringLiteral("INPUT ERROR IN CLOCK NUMBER LIST") + kCR + error, MsgButtons::Ok,
-                         MsgIcon::None, MsgResult::Ok);
+    if (!checkClockList(flags))
         return false;
-    }
     const QString canonical = FormatClockList(flags);
     if (!canonical.isEmpty())
         putOnTop(GroupClockNumbers, canonical);
@@ -354,22 +361,22 @@ void frmMain::TextDisplay_Change(const QString& text)
         TextKeyPending = false;
         return;
     }
-    if (text != ShownGroup.DisplayText)
+    if (text != shownText())
         SetEditState(true);
     AddTextHistory(text);
 }
 
 void frmMain::TextDisplay_Click(int index)
 {
-    if (TextDisplay->itemText(index) != ShownGroup.DisplayText)
+    if (TextDisplay->itemText(index) != shownText())
         SetEditState(true);
 }
 
 bool frmMain::TextDisplay_Validate()
 {
-    const QString t = TextDisplay->currentText().trimmed();
+    const QString t = TrimBlanks(TextDisplay->currentText()).toString();
     AddTextHistory(t);
-    if (t != ShownGroup.DisplayText) {
+    if (t != shownText()) {
         SetEditState(true);
         if (t != TextDisplay->currentText())
             TextDisplay->setEditText(t);
@@ -379,11 +386,13 @@ bool frmMain::TextDisplay_Validate()
 
 void frmMain::ApplyButton_Click()
 {
-    // Enter can press Apply with the focus still in the clock field: a bad list must never reach the group.
-    if (!GroupClockNumbers_Validate())
-        return;
+    // Enter or Alt+A can press Apply while the focus is elsewhere: a bad list must never reach the group. Only
+    // leaving the field puts a list into its history, so this check leaves the history alone.
     ClockFlags wanted{};
-    ParseClockList(wanted, GroupClockNumbers->currentText());
+    if (!checkClockList(wanted)) {
+        GroupClockNumbers->setFocus();
+        return;
+    }
     const int sel = GroupLetter->currentIndex();
     bool listChanged = false;
     for (int g = 0; g < kGroupCount; ++g) {
@@ -428,7 +437,9 @@ void frmMain::ApplyButton_Click()
     ParseClockList(group.Clocks, GroupClockNumbers->currentText());
     group.ZoneIndex = qint16(TimeZone->currentIndex());
     group.DaylightIndex = qint16(Daylight->currentIndex());
-    group.DisplayText = TextDisplay->currentText();
+    // A longer stored text is shown cut to 20; untouched, it stays whole.
+    if (TextDisplay->currentText() != shownText() || sel != ShownGroupIndex)
+        group.DisplayText = TextDisplay->currentText();
     ShowGroup(sel);
     if (m_settings.GetSetting(QStringLiteral("Group"), QStringLiteral("A")) != IndexToLetter(sel))
         m_settings.SaveSetting(QStringLiteral("Group"), IndexToLetter(sel));
@@ -506,6 +517,10 @@ bool frmMain::Form_KeyDown(const QKeyEvent* key)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // The program's windows in the order they were opened, for closing them newest first.
+    if (event->type() == QEvent::Show && watched->isWidgetType() && watched != this &&
+        static_cast<QWidget*>(watched)->isWindow() && !m_openedWindows.contains(watched))
+        m_openedWindows.append(static_cast<QWidget*>(watched));
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
@@ -568,19 +583,18 @@ void frmMain::SaveWindowSettings()
 void frmMain::setPanelText(int panel, const QString& text)
 {
     if (panel >= 1 && panel <= kPanelCount)
-        m_panels[size_t(panel - 1)]->setText(text);
+        m_panels[size_t(panel - 1)]->setFullText(text);
 }
 
 QString frmMain::panelText(int panel) const
 {
-    return panel >= 1 && panel <= kPanelCount ? m_panels[size_t(panel - 1)]->text() : QString();
+    return panel >= 1 && panel <= kPanelCount ? m_panels[size_t(panel - 1)]->fullText() : QString();
 }
 
 void frmMain::showClockSync(const ClockSyncState& state)
 {
-    QLabel* panel = m_panels[4];
-    panel->setText(ClockSyncPanelText(state));
-    panel->setToolTip(ClockSyncToolTip(state));
+    StatusPanel* panel = m_panels[4];
+    panel->setFullText(ClockSyncPanelText(state), ClockSyncToolTip(state));
     // The clocks copy a wrong PC clock faithfully: that case must stand out.
     panel->setStyleSheet(state.synchronized ? QString() : QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
 }
@@ -595,12 +609,17 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::Form_Unload()
 {
     m_unloaded = true;
-    // Close the other windows, the most recently opened first.
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-        if (*it != this && (*it)->isVisible())
-            (*it)->close();
+    // Close the other windows, the most recently opened first; then the link, which stops the ticks; then save.
+    for (qsizetype i = m_openedWindows.size() - 1; i >= 0; --i) {
+        if (QWidget* window = m_openedWindows.value(i); window && window->isVisible())
+            window->close();
     }
+    for (QWidget* window : QApplication::topLevelWidgets()) { // any shown before this window watched
+        if (window != this && window->isVisible())
+            window->close();
+    }
+    if (closeLink)
+        closeLink();
     SaveWindowSettings();
     emit unloaded();
 }

@@ -6,6 +6,7 @@
 
 struct ClockSyncState;
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -18,6 +19,7 @@ class QLabel;
 class QPushButton;
 class SettingsStore;
 class Sounds;
+class StatusPanel;
 
 class frmMain : public QWidget, public StatusPanels
 {
@@ -42,6 +44,8 @@ public:
     // What the Presets and Help buttons open; the windows behind them are wired in by Main.
     std::function<void()> showPresets;
     std::function<void(const QPoint& globalPos)> showHelpMenu;
+    // Closes the link object when the window unloads, after the other windows and before the settings are saved.
+    std::function<void()> closeLink;
 
     QLabel* Label1 = nullptr;
     QComboBox* GroupLetter = nullptr;
@@ -88,6 +92,7 @@ private slots:
 
 private:
     void buildControls();
+    bool checkClockList(ClockFlags& flags); // parses the field; says what is wrong with it
     bool GroupClockNumbers_Validate();
     bool TextDisplay_Validate();
     void GroupClockNumbers_KeyPress(const QKeyEvent* key);
@@ -95,6 +100,8 @@ private:
     bool Form_KeyDown(const QKeyEvent* key);         // true when it was a command key
     void Form_Unload();
     void putOnTop(QComboBox* list, const QString& entry); // history: entry first, no duplicates
+    // What ShowGroup put in the text field; a longer stored text is not changed by being shown cut.
+    QString shownText() const { return ShownGroup.DisplayText.left(20); }
 
     SettingsStore& m_settings;
     GroupTables& m_tables;
@@ -102,11 +109,12 @@ private:
     Sounds& m_sounds;
     FocusValidation* m_validation = nullptr;
     static constexpr int kPanelCount = 5;
-    std::array<QLabel*, kPanelCount> m_panels{};
+    std::array<StatusPanel*, kPanelCount> m_panels{};
     QList<QPair<QWidget*, QRectF>> m_layout; // twips
     bool TextKeyPending = false;
     bool InGroupRevert = false;
     bool InKeyCommand = false;
     bool m_inShowGroup = false;
     bool m_unloaded = false;
+    QList<QPointer<QWidget>> m_openedWindows;
 };
