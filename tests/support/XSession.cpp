@@ -9,7 +9,6 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>

@@ -80,9 +80,7 @@ public:
     // The clocks of one whole cycle: from the next packet to `clock` up to, not including, the one after it.
     QList<int> cycleFrom(int clock, int timeoutMs = 15000);
 
-    void screenshot(const QString& path) const; // for a look at what the scenario drives
-
-    const Pty& line() const { return m_pty; }
+    void screenshot(const QString& path) const; // for a look at what a scenario drives, while writing one
 
 private:
     QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs = 10000) const;
