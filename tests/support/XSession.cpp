@@ -9,8 +9,10 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -20,6 +22,12 @@ namespace {
 constexpr double kDpi = 96;
 // X input is handled by the program after the tool has returned: time for it before the next look.
 constexpr int kSettleMs = 150;
+
+// A test killed on its timeout runs no destructor: every process started here ends with the test all the same.
+void endsWithTheTest(QProcess& process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
 
 void stop(QProcess& process)
 {
@@ -45,6 +53,8 @@ QString XDisplay::missingTools()
 
 QString XDisplay::start()
 {
+    endsWithTheTest(m_server);
+    endsWithTheTest(m_windowManager);
     // The server picks a free display itself and writes its number on standard output once it accepts clients.
     m_server.start(QStringLiteral("Xvfb"),
                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
@@ -63,6 +73,7 @@ QString XDisplay::start()
     m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
     // The window manager is in charge once it has made its own windows.
     QProcess check;
+    endsWithTheTest(check);
     check.setProcessEnvironment(env);
     check.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
                                             QStringLiteral("--class"), QStringLiteral("openbox")});
@@ -113,6 +124,7 @@ QString OperatorSession::start()
     if (!asan.isEmpty())
         env.insert(QStringLiteral("ASAN_OPTIONS"),
                    asan.replace(QStringLiteral("strict_string_checks=1"), QStringLiteral("strict_string_checks=0")));
+    endsWithTheTest(m_program);
     m_program.setProcessEnvironment(env);
     m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_program.start(qEnvironmentVariable("QUILLMARCH_BINARY"), {m_pty.slavePath});
@@ -135,6 +147,7 @@ QString OperatorSession::start()
 QByteArray OperatorSession::run(const QString& program, const QStringList& arguments, int timeoutMs) const
 {
     QProcess process;
+    endsWithTheTest(process);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), m_display);
     process.setProcessEnvironment(env);
@@ -204,6 +217,7 @@ void OperatorSession::setClipboard(const QString& text)
     stop(m_clipboardOwner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), m_display);
+    endsWithTheTest(m_clipboardOwner);
     m_clipboardOwner.setProcessEnvironment(env);
     // In the foreground it serves the clipboard until another program takes it over, and ends with the session.
     m_clipboardOwner.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"),
