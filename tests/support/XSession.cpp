@@ -23,10 +23,20 @@ constexpr double kDpi = 96;
 // X input is handled by the program after the tool has returned: time for it before the next look.
 constexpr int kSettleMs = 150;
 
-// A test killed on its timeout runs no destructor: every process started here ends with the test all the same.
-void endsWithTheTest(QProcess& process)
+QStringList words(const QString& text)
 {
+    return text.split(u' ', Qt::SkipEmptyParts);
+}
+
+// Starts a process on `display` that ends with the test, also when the test is killed on its timeout and runs
+// no destructor.
+void startOn(QProcess& process, const QString& display, const QStringList& command,
+             QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
+{
+    env.insert(QStringLiteral("DISPLAY"), display);
+    process.setProcessEnvironment(env);
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    process.start(command.first(), command.mid(1));
 }
 
 void stop(QProcess& process)
@@ -40,48 +50,55 @@ void stop(QProcess& process)
     }
 }
 
+// Standard output of a short-lived tool; empty when it does not finish in time.
+QByteArray run(const QString& display, const QStringList& command, int timeoutMs = 10000)
+{
+    QProcess process;
+    startOn(process, display, command);
+    if (process.waitForFinished(timeoutMs))
+        return process.readAllStandardOutput();
+    stop(process);
+    return {};
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
 } // namespace
 
 QString XDisplay::missingTools()
 {
     QStringList missing;
-    for (const char* tool : {"Xvfb", "openbox", "xdotool", "xclip"})
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-            missing << QString::fromLatin1(tool);
+    for (const QString& tool : words(QStringLiteral("Xvfb openbox xdotool xclip")))
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            missing << tool;
     return missing.join(u' ');
 }
 
 QString XDisplay::start()
 {
-    endsWithTheTest(m_server);
-    endsWithTheTest(m_windowManager);
     // The server picks a free display itself and writes its number on standard output once it accepts clients.
-    m_server.start(QStringLiteral("Xvfb"),
-                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                    QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    startOn(m_server, {}, words(QStringLiteral("Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp")));
     QByteArray number;
     while (!number.contains('\n') && m_server.waitForReadyRead(10000))
         number += m_server.readAllStandardOutput();
     if (!number.contains('\n'))
         return QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(m_server.readAllStandardError());
     m_name = u':' + QString::fromLatin1(number.trimmed());
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_name);
-    m_windowManager.setProcessEnvironment(env);
     m_windowManager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    startOn(m_windowManager, m_name, words(QStringLiteral("openbox --sm-disable")));
     // The window manager is in charge once it has made its own windows.
-    QProcess check;
-    endsWithTheTest(check);
-    check.setProcessEnvironment(env);
-    check.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
-                                            QStringLiteral("--class"), QStringLiteral("openbox")});
-    if (!check.waitForFinished(10000) || check.exitCode() != 0) {
-        check.kill();
-        check.waitForFinished();
+    if (run(m_name, words(QStringLiteral("xdotool search --sync --class openbox"))).isEmpty())
         return QStringLiteral("openbox did not start");
-    }
     return {};
 }
 
@@ -114,7 +131,6 @@ QString OperatorSession::start()
 {
     QProcessEnvironment env = ProgramEnvironment(m_home);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("DISPLAY"), m_display);
     env.insert(QStringLiteral("QT_FONT_DPI"), QString::number(kDpi));
     // Off the desktop's session bus: nothing of ours uses it, and the toolkit's use of it would reach outside the test.
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
@@ -124,67 +140,34 @@ QString OperatorSession::start()
     if (!asan.isEmpty())
         env.insert(QStringLiteral("ASAN_OPTIONS"),
                    asan.replace(QStringLiteral("strict_string_checks=1"), QStringLiteral("strict_string_checks=0")));
-    endsWithTheTest(m_program);
-    m_program.setProcessEnvironment(env);
     m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_program.start(qEnvironmentVariable("QUILLMARCH_BINARY"), {m_pty.slavePath});
+    startOn(m_program, m_display, {qEnvironmentVariable("QUILLMARCH_BINARY"), m_pty.slavePath}, env);
     if (!m_program.waitForStarted())
         return QStringLiteral("the program did not start: ") + m_program.errorString();
     if (waitForWindow(QStringLiteral("Quillmarch from"), 30000).isEmpty())
         return QStringLiteral("no main window");
     // The program has opened the line when the terminal's speed turns to 9600 baud.
-    QElapsedTimer waited;
-    waited.start();
     termios tio{};
-    while (!(tcgetattr(m_pty.master, &tio) == 0 && cfgetospeed(&tio) == B9600)) {
-        if (waited.elapsed() > 20000)
-            return QStringLiteral("the line was not opened");
-        QThread::msleep(20);
-    }
+    if (!waitUntil([&] { return tcgetattr(m_pty.master, &tio) == 0 && cfgetospeed(&tio) == B9600; }, 20000))
+        return QStringLiteral("the line was not opened");
     return {};
-}
-
-QByteArray OperatorSession::run(const QString& program, const QStringList& arguments, int timeoutMs) const
-{
-    QProcess process;
-    endsWithTheTest(process);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    process.setProcessEnvironment(env);
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return process.readAllStandardOutput();
 }
 
 QString OperatorSession::waitForWindow(const QString& title, int timeoutMs)
 {
-    const QByteArray ids = run(QStringLiteral("xdotool"),
-                               {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                                QStringLiteral("--name"), title},
-                               timeoutMs);
+    const QByteArray ids =
+        run(m_display, words(QStringLiteral("xdotool search --sync --onlyvisible --name")) << title, timeoutMs);
     return QString::fromLatin1(ids).split(u'\n', Qt::SkipEmptyParts).value(0);
 }
 
 bool OperatorSession::waitForWindowGone(const QString& title, int timeoutMs)
 {
-    QElapsedTimer waited;
-    waited.start();
-    while (!visibleWindows(title).isEmpty()) {
-        if (waited.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
+    return waitUntil([&] { return visibleWindows(title).isEmpty(); }, timeoutMs);
 }
 
 QStringList OperatorSession::visibleWindows(const QString& title)
 {
-    const QByteArray ids = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                           QStringLiteral("--name"), title});
+    const QByteArray ids = run(m_display, words(QStringLiteral("xdotool search --onlyvisible --name")) << title);
     return QString::fromLatin1(ids).split(u'\n', Qt::SkipEmptyParts);
 }
 
@@ -192,56 +175,47 @@ void OperatorSession::click(const QString& window, const QRectF& twips)
 {
     const QPoint at = TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), kDpi).center();
     // Away first: a pointer already in place would never report the move that --sync waits for.
-    run(QStringLiteral("xdotool"),
-        {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("mousemove"),
-         QStringLiteral("--sync"), QStringLiteral("--window"), window, QString::number(at.x()), QString::number(at.y()),
-         QStringLiteral("click"), QStringLiteral("1")});
+    run(m_display, words(QStringLiteral("xdotool mousemove 0 0 mousemove --sync --window %1 %2 %3 click 1")
+                             .arg(window)
+                             .arg(at.x())
+                             .arg(at.y())));
     QThread::msleep(kSettleMs);
 }
 
 void OperatorSession::key(const QString& keys)
 {
-    run(QStringLiteral("xdotool"),
-        QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40")} + keys.split(u' '));
+    run(m_display, words(QStringLiteral("xdotool key --delay 40 ") + keys));
     QThread::msleep(kSettleMs);
 }
 
 void OperatorSession::type(const QString& text)
 {
-    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
+    run(m_display, words(QStringLiteral("xdotool type --delay 40")) << text);
     QThread::msleep(kSettleMs);
 }
 
 void OperatorSession::setClipboard(const QString& text)
 {
     stop(m_clipboardOwner);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    endsWithTheTest(m_clipboardOwner);
-    m_clipboardOwner.setProcessEnvironment(env);
     // In the foreground it serves the clipboard until another program takes it over, and ends with the session.
-    m_clipboardOwner.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"),
-                                                     QStringLiteral("clipboard"), QStringLiteral("-i")});
-    m_clipboardOwner.waitForStarted();
+    m_clipboardOwner.setProcessChannelMode(QProcess::MergedChannels);
+    startOn(m_clipboardOwner, m_display, words(QStringLiteral("xclip -quiet -selection clipboard -i")));
     m_clipboardOwner.write(text.toUtf8());
     m_clipboardOwner.closeWriteChannel();
     // Owned once it says it waits for requests.
-    QElapsedTimer waited;
-    waited.start();
-    while (!m_clipboardOwner.readAllStandardError().contains("Waiting") && waited.elapsed() < 5000)
-        m_clipboardOwner.waitForReadyRead(100);
-}
-
-QString OperatorSession::clipboard()
-{
-    return QString::fromUtf8(run(QStringLiteral("xclip"),
-                                 {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")}));
+    QByteArray said;
+    waitUntil(
+        [&] {
+            m_clipboardOwner.waitForReadyRead(50);
+            return (said += m_clipboardOwner.readAll()).contains("Waiting");
+        },
+        5000);
 }
 
 QString OperatorSession::focusedFieldText()
 {
     key(QStringLiteral("ctrl+a ctrl+c"));
-    return clipboard();
+    return QString::fromUtf8(run(m_display, words(QStringLiteral("xclip -o -selection clipboard"))));
 }
 
 QString OperatorSession::setting(const QString& key) const
@@ -252,13 +226,8 @@ QString OperatorSession::setting(const QString& key) const
 
 QString OperatorSession::waitForSetting(const QString& key, const QString& expected, int timeoutMs) const
 {
-    QElapsedTimer waited;
-    waited.start();
-    QString value = setting(key);
-    while (value != expected && waited.elapsed() < timeoutMs) {
-        QThread::msleep(50);
-        value = setting(key);
-    }
+    QString value;
+    waitUntil([&] { return (value = setting(key)) == expected; }, timeoutMs);
     return value;
 }
 
@@ -275,13 +244,8 @@ QByteArray OperatorSession::presetsFile() const
 
 QByteArray OperatorSession::waitForPresetsChange(const QByteArray& before, int timeoutMs) const
 {
-    QElapsedTimer waited;
-    waited.start();
-    QByteArray now = presetsFile();
-    while (now == before && waited.elapsed() < timeoutMs) {
-        QThread::msleep(50);
-        now = presetsFile();
-    }
+    QByteArray now;
+    waitUntil([&] { return (now = presetsFile()) != before; }, timeoutMs);
     return now;
 }
 
@@ -300,23 +264,18 @@ QList<SentPacket> OperatorSession::packetsUntil(const std::function<bool(const S
                 m_received.remove(0, 1);
                 continue;
             }
-            SentPacket p;
-            p.command = quint8(m_received.at(8));
-            p.clock = quint8(m_received.at(9));
-            p.zone = quint8(m_received.at(10));
-            p.daylight = quint8(m_received.at(11));
-            p.text = QString::fromLatin1(m_received.mid(12, 20)).trimmed();
+            const auto byte = [this](int i) { return int(quint8(m_received.at(i))); };
+            seen << SentPacket{byte(8), byte(9), byte(10), byte(11),
+                               QString::fromLatin1(m_received.mid(12, 20)).trimmed()};
             m_received.remove(0, 50);
-            seen << p;
-            if (wanted(p))
+            if (wanted(seen.last()))
                 return seen;
         }
         pollfd readable = {m_pty.master, POLLIN, 0};
+        char buffer[1024];
         if (::poll(&readable, 1, 100) == 1) {
-            char buffer[1024];
             const ssize_t n = ::read(m_pty.master, buffer, sizeof buffer);
-            if (n > 0)
-                m_received.append(buffer, n);
+            m_received.append(buffer, std::max<ssize_t>(n, 0));
         }
     }
     return seen;
@@ -337,6 +296,5 @@ QList<int> OperatorSession::cycleFrom(int clock, int timeoutMs)
 
 void OperatorSession::screenshot(const QString& path) const
 {
-    run(QStringLiteral("import"),
-        {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-display"), m_display, path});
+    run(m_display, words(QStringLiteral("import -window root -display %1 %2").arg(m_display, path)));
 }

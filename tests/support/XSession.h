@@ -63,7 +63,6 @@ public:
     void key(const QString& keys);
     void type(const QString& text);
     void setClipboard(const QString& text); // as another program copies: a paste then brings it
-    QString clipboard();
     // The text of the field that has the focus, through the clipboard (select all, copy).
     QString focusedFieldText();
 
@@ -83,7 +82,6 @@ public:
     void screenshot(const QString& path) const; // for a look at what a scenario drives, while writing one
 
 private:
-    QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs = 10000) const;
     QString m_display;
     QTemporaryDir m_home;
     Pty m_pty;
