@@ -183,6 +183,11 @@ void tst_GroupEditor::enterDoesNotApplyARefusedList()
     QCOMPARE(e.dialogs.calls[0].text, QStringLiteral("INPUT ERROR IN CLOCK NUMBER LIST\rClock Number Out Of Range"));
     QCOMPARE(e.clocksOf(0), QStringLiteral("4"));
     QCOMPARE(e.settings.GetSetting(QStringLiteral("Group-A"), {}), QStringLiteral("4\t0\t0\tX\t0"));
+    // Apply pressed from where no validation ran (Tab to Presets, then Alt+A) checks the list itself.
+    e.key(Qt::Key_Tab);
+    e.window->ApplyButton->click();
+    QCOMPARE(e.dialogs.calls.size(), 2);
+    QCOMPARE(e.clocksOf(0), QStringLiteral("4"));
     // A good list: Enter applies it, stored and handed over.
     e.type(e.window->GroupClockNumbers, QStringLiteral("5,6"));
     e.key(Qt::Key_Return);
