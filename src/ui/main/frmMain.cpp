@@ -438,7 +438,7 @@ void frmMain::ApplyButton_Click()
     group.ZoneIndex = qint16(TimeZone->currentIndex());
     group.DaylightIndex = qint16(Daylight->currentIndex());
     // A longer stored text is shown cut to 20; untouched, it stays whole.
-    if (TextDisplay->currentText() != shownText() || sel != ShownGroupIndex)
+    if (TextDisplay->currentText() != shownText())
         group.DisplayText = TextDisplay->currentText();
     ShowGroup(sel);
     if (m_settings.GetSetting(QStringLiteral("Group"), QStringLiteral("A")) != IndexToLetter(sel))
@@ -519,8 +519,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     // The program's windows in the order they were opened, for closing them newest first.
     if (event->type() == QEvent::Show && watched->isWidgetType() && watched != this &&
-        static_cast<QWidget*>(watched)->isWindow() && !m_openedWindows.contains(watched))
+        static_cast<QWidget*>(watched)->isWindow() && !m_openedWindows.contains(watched)) {
+        m_openedWindows.removeIf([](const QPointer<QWidget>& window) { return window.isNull(); }); // months of dialogs
         m_openedWindows.append(static_cast<QWidget*>(watched));
+    }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
