@@ -8,38 +8,7 @@
 #include <QTest>
 
 #include <csignal>
-#include <poll.h>
 
-namespace {
-enum Read { BadPacket = -1, TimedOut = 0, Found = 1 };
-// Reads whole packets from the master side until `wanted` accepts one, a packet is bad, or `ms` pass.
-Read readPackets(int master, int ms, const std::function<bool(const QByteArray&)>& wanted, QByteArray& pending)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        while (pending.size() >= 50) {
-            const QByteArray packet = pending.left(50);
-            pending.remove(0, 50);
-            quint8 sum = 0;
-            for (char b : packet)
-                sum = quint8(sum + quint8(b));
-            if (packet.at(0) != 0x29 || sum != 0)
-                return BadPacket;
-            if (wanted(packet))
-                return Found;
-        }
-        pollfd readable = {master, POLLIN, 0};
-        if (::poll(&readable, 1, 500) == 1) {
-            char buffer[512];
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            if (n > 0)
-                pending.append(buffer, n);
-        }
-    }
-    return TimedOut;
-}
-} // namespace
 
 class tst_Service : public QObject
 {
@@ -82,15 +51,13 @@ void tst_Service::sendsAndFollowsTheWindowsSaves()
     QVERIFY(!pty.slavePath.isEmpty());
     QProcess program;
     start(program, pty.slavePath);
-    QByteArray pending;
     QList<int> clocks;
-    QCOMPARE(Found, readPackets(
-                        pty.master, 20000,
-                        [&](const QByteArray& p) {
-                            clocks << p.at(9);
-                            return clocks.size() == 4;
-                        },
-                        pending));
+    QCOMPARE(pty.readPackets(20000,
+                             [&](const QByteArray& p) {
+                                 clocks << p.at(9);
+                                 return clocks.size() == 4;
+                             }),
+             Pty::Found);
     QCOMPARE(clocks, (QList<int>{1, 2, 1, 2}));
 
     // What the window's Apply writes: QSettings replaces the file as a whole.
@@ -98,10 +65,9 @@ void tst_Service::sendsAndFollowsTheWindowsSaves()
         QSettings settings(m_ini, QSettings::IniFormat);
         settings.setValue(QStringLiteral("Settings/Group-C"), QStringLiteral("7\t8\t30\tNEW TEXT\t0"));
     }
-    QVERIFY2(Found == readPackets(
-                          pty.master, 15000,
-                          [](const QByteArray& p) { return p.at(9) == 7 && p.mid(12, 20).trimmed() == "NEW TEXT"; },
-                          pending),
+    QVERIFY2(pty.readPackets(15000,
+                             [](const QByteArray& p) { return p.at(9) == 7 && p.mid(12, 20).trimmed() == "NEW TEXT"; }) ==
+                 Pty::Found,
              "the group saved in the settings reaches the line");
 
     ::kill(pid_t(program.processId()), SIGTERM);
@@ -133,9 +99,7 @@ void tst_Service::secondSenderOnOneLine()
     QVERIFY(!line.slavePath.isEmpty() && !otherLine.slavePath.isEmpty());
     QProcess first;
     start(first, line.slavePath);
-    QByteArray pending;
-    QCOMPARE(Found, readPackets(
-                        line.master, 20000, [](const QByteArray&) { return true; }, pending));
+    QCOMPARE(line.nextPacket(), Pty::Found);
 
     QProcess second;
     start(second, line.slavePath);
@@ -147,16 +111,11 @@ void tst_Service::secondSenderOnOneLine()
                                   .arg(line.slavePath)
                                   .arg(first.processId()));
     // The line carried only whole packets meanwhile.
-    QCOMPARE(readPackets(
-                 line.master, 3000, [](const QByteArray&) { return false; }, pending),
-             TimedOut);
+    QCOMPARE(line.readPackets(3000, [](const QByteArray&) { return false; }), Pty::TimedOut);
 
     QProcess third;
     start(third, otherLine.slavePath);
-    QByteArray otherPending;
-    QVERIFY2(Found == readPackets(
-                          otherLine.master, 20000, [](const QByteArray&) { return true; }, otherPending),
-             "another line is free");
+    QVERIFY2(otherLine.nextPacket() == Pty::Found, "another line is free");
     for (QProcess* p : {&first, &third}) {
         ::kill(pid_t(p->processId()), SIGTERM);
         QVERIFY(p->waitForFinished(10000));

@@ -12,7 +12,6 @@
 #include <QScopeGuard>
 
 #include <csignal>
-#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -72,7 +71,6 @@ void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
 
     Pty pty;
     QVERIFY(!pty.slavePath.isEmpty());
-    const int master = pty.master;
 
     QProcess program;
     program.setProcessEnvironment(ProgramEnvironment(home));
@@ -82,31 +80,20 @@ void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
 
     // The program has opened the line when the terminal's speed turns to 9600 baud.
     termios tio{};
-    QTRY_VERIFY_WITH_TIMEOUT(tcgetattr(master, &tio) == 0 && cfgetospeed(&tio) == B9600, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(tcgetattr(pty.master, &tio) == 0 && cfgetospeed(&tio) == B9600, 20000);
     QCOMPARE(program.state(), QProcess::Running);
 
     // The clocks in their order, each packet whole and with a good checksum.
-    QByteArray received;
-    while (received.size() < 7 * 50) {
-        pollfd readable = {master, POLLIN, 0};
-        QVERIFY2(::poll(&readable, 1, 5000) == 1, "packets keep coming");
-        char buffer[512];
-        const ssize_t n = ::read(master, buffer, sizeof buffer);
-        QVERIFY(n > 0);
-        received.append(buffer, n);
-    }
     QList<int> clocks;
-    for (int i = 0; i + 50 <= received.size(); i += 50) {
-        const QByteArray packet = received.mid(i, 50);
-        QCOMPARE(packet.at(0), char(0x29));
-        quint8 sum = 0;
-        for (char b : packet)
-            sum = quint8(sum + quint8(b));
-        QCOMPARE(sum, quint8(0));
-        clocks << int(packet.at(9));
-        QCOMPARE(packet.mid(12, 20), int(packet.at(9)) == 5 ? QByteArray(20, ' ') : QByteArray("       LOBBY        "));
-    }
-    QCOMPARE(clocks.mid(0, 7), (QList<int>{1, 2, 5, 1, 2, 5, 1}));
+    QCOMPARE(pty.readPackets(20000,
+                             [&](const QByteArray& packet) {
+                                 clocks << int(packet.at(9));
+                                 return packet.mid(12, 20) !=
+                                            (clocks.last() == 5 ? QByteArray(20, ' ') : "       LOBBY        ") ||
+                                        clocks.size() == 7;
+                             }),
+             Pty::Found);
+    QCOMPARE(clocks, (QList<int>{1, 2, 5, 1, 2, 5, 1}));
 
     ::kill(pid_t(program.processId()), SIGTERM);
     QVERIFY(program.waitForFinished(10000));
@@ -119,35 +106,6 @@ void tst_Startup::opensThePtyAndEndsCleanlyOnSigterm()
     QVERIFY2(text.contains("MainLeft=") && text.contains("MainTop="), text.constData());
     QVERIFY2(text.contains("TimeWarn=False"), text.constData());
 }
-
-namespace {
-// Waits for one whole packet with a good checksum on `master`.
-bool packetArrives(int master, int timeoutMs)
-{
-    QByteArray received;
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < timeoutMs) {
-        pollfd readable = {master, POLLIN, 0};
-        if (::poll(&readable, 1, 200) != 1)
-            continue;
-        char buffer[256];
-        const ssize_t n = ::read(master, buffer, sizeof buffer);
-        if (n > 0)
-            received.append(buffer, n);
-        const qsizetype start = received.indexOf(char(0x29));
-        if (start >= 0 && received.size() - start >= 50) {
-            quint8 sum = 0;
-            for (char b : received.mid(start, 50))
-                sum = quint8(sum + quint8(b));
-            if (sum == 0)
-                return true;
-            received.remove(0, start + 1);
-        }
-    }
-    return false;
-}
-} // namespace
 
 // The device behind a stable name goes away with its master closed, and a new one appears under the name: the
 // program sends to it again without a restart, and does not spin while the device is away.
@@ -170,7 +128,7 @@ void tst_Startup::serialDeviceGoneAndBack()
         program.kill();
         program.waitForFinished();
     });
-    QVERIFY2(packetArrives(first->master, 20000), "sends to the first device");
+    QVERIFY2(first->nextPacket() == Pty::Found, "sends to the first device");
 
     // Only the master is closed first, as when the far end of a line goes; then the device node itself.
     ::close(first->master);
@@ -192,7 +150,7 @@ void tst_Startup::serialDeviceGoneAndBack()
     const QString next = name + QStringLiteral(".next");
     QVERIFY(QFile::link(second.slavePath, next));
     QVERIFY(::rename(QFile::encodeName(next).constData(), QFile::encodeName(name).constData()) == 0);
-    QVERIFY2(packetArrives(second.master, 10000), "sends to the new device without a restart");
+    QVERIFY2(second.nextPacket(10000) == Pty::Found, "sends to the new device without a restart");
 
     ::kill(pid_t(program.processId()), SIGTERM);
     QVERIFY(program.waitForFinished(10000));

@@ -1,8 +1,12 @@
 // A pseudo-terminal pair for serial tests: the program gets the slave's path, the test the master side.
 #pragma once
 
+#include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 #include <fcntl.h>
+#include <functional>
+#include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
@@ -25,6 +29,41 @@ struct Pty
         ::close(slave);
         ::close(master);
     }
+    enum Read { BadPacket = -1, TimedOut = 0, Found = 1 };
+    // Whole packets from the master side until `wanted` accepts one, one is bad (no 0x29 start or a sum other
+    // than zero), or `ms` pass. What follows the accepted packet stays for the next call.
+    Read readPackets(int ms, const std::function<bool(const QByteArray&)>& wanted)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms) {
+            while (pending.size() >= 50) {
+                const QByteArray packet = pending.left(50);
+                pending.remove(0, 50);
+                quint8 sum = 0;
+                for (char b : packet)
+                    sum = quint8(sum + quint8(b));
+                if (packet.at(0) != 0x29 || sum != 0)
+                    return BadPacket;
+                if (wanted(packet))
+                    return Found;
+            }
+            pollfd readable = {master, POLLIN, 0};
+            if (::poll(&readable, 1, 200) == 1) {
+                char buffer[512];
+                const ssize_t n = ::read(master, buffer, sizeof buffer);
+                if (n > 0)
+                    pending.append(buffer, n);
+            }
+        }
+        return TimedOut;
+    }
+    Read nextPacket(int ms = 20000)
+    {
+        return readPackets(ms, [](const QByteArray&) { return true; });
+    }
+    QByteArray pending; // read but not yet taken
+
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 };
