@@ -15,6 +15,12 @@ namespace Sandbox {
 
 constexpr qint64 kPage = 4096;
 
+inline QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
 // Moves this thread (the one that runs the tests and starts processes) into a mount namespace of its own, so that
 // mounts made by the test are seen by nobody else and vanish with it. False where that is not allowed (not root).
 inline bool enterPrivateMountNamespace()

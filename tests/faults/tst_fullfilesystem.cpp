@@ -1,9 +1,7 @@
-// A full disk under the settings and the presets: the old files stay whole, the operator is told, nothing crashes.
+// A full disk under the settings: the old file stays whole, the operator is told, nothing crashes.
 #include "Sandbox.h"
 #include "model/SettingsStore.h"
-#include "presets/PresetTable.h"
 #include "support/Pty.h"
-#include "support/ScriptedDialogs.h"
 
 #include <QDir>
 #include <QProcess>
@@ -12,17 +10,9 @@
 #include <QTest>
 
 #include <csignal>
-#include <poll.h>
 #include <sys/mount.h>
-#include <termios.h>
 
 namespace {
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 QString groupText(int g)
 {
     return QStringLiteral("%1\t8\t30\tHALL %2 \"quoted\", TAB\t0").arg(g * 4).arg(g);
@@ -39,8 +29,6 @@ private slots:
     void cleanup();
     void settingsWrite_data();
     void settingsWrite();
-    void presetsSave_data();
-    void presetsSave();
     void programRunsAndEnds();
 
 private:
@@ -117,41 +105,6 @@ void tst_FullFileSystem::settingsWrite()
              QStringList{QStringLiteral("Quillmarch.ini")});
 }
 
-void tst_FullFileSystem::presetsSave_data()
-{
-    QTest::addColumn<int>("freePages");
-    QTest::addColumn<QString>("headline");
-    QTest::newRow("no page left") << 0 << "Disk Error Writing to Presets File";
-    QTest::newRow("room for part of the file") << 3 << "Disk Error Writing to Presets File";
-}
-
-void tst_FullFileSystem::presetsSave()
-{
-    QFETCH(int, freePages);
-    QFETCH(QString, headline);
-    SettingsStore settings(m_outside.filePath(QStringLiteral("Quillmarch.ini")));
-    ScriptedDialogs dialogs;
-    const QString path = m_disk + QStringLiteral("/data/Quillmarch/Quillmarch-Presets.txt");
-    PresetTable table(settings, dialogs, path);
-    for (int n = 0; n < 400; ++n)
-        table.AddPreset(QStringLiteral("Preset %1").arg(n), 3, 4, QStringLiteral("OLD TEXT %1").arg(n));
-    QVERIFY(table.SavePresets());
-    const QByteArray before = contentOf(path);
-    QVERIFY(Sandbox::fillLeaving(m_disk, freePages));
-
-    for (int n = 0; n < 800; ++n)
-        table.AddPreset(QStringLiteral("More %1").arg(n), 5, 6, QStringLiteral("NEW TEXT %1").arg(n));
-    QVERIFY(!table.SavePresets());
-
-    QCOMPARE(contentOf(path), before);
-    QCOMPARE(dialogs.calls.size(), 1);
-    QCOMPARE(dialogs.calls[0].text, headline + "\r\"" + path + "\"");
-    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("Quillmarch-Presets.txt")});
-    QVERIFY(table.LoadPresets());
-    QCOMPARE(table.PresetCount(), qint16(400));
-}
-
 // The real program on a full disk: it sends, ends on SIGTERM with status 0, says once in its log that settings are not
 // saved, and leaves the settings file as it was.
 void tst_FullFileSystem::programRunsAndEnds()
@@ -164,7 +117,7 @@ void tst_FullFileSystem::programRunsAndEnds()
     QVERIFY(seed.open(QIODevice::WriteOnly));
     seed.write("[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n");
     seed.close();
-    const QByteArray before = contentOf(ini);
+    const QByteArray before = Sandbox::contentOf(ini);
     QVERIFY(Sandbox::fillLeaving(m_disk, 0));
 
     Pty pty;
@@ -183,20 +136,12 @@ void tst_FullFileSystem::programRunsAndEnds()
         program.waitForFinished();
     });
 
-    QByteArray received;
-    while (received.size() < 2 * 50) {
-        pollfd readable = {pty.master, POLLIN, 0};
-        QVERIFY2(::poll(&readable, 1, 20000) == 1, "packets keep coming");
-        char buffer[512];
-        const ssize_t n = ::read(pty.master, buffer, sizeof buffer);
-        QVERIFY(n > 0);
-        received.append(buffer, n);
-    }
+    QCOMPARE(pty.nextPacket(), Pty::Found);
     ::kill(pid_t(program.processId()), SIGTERM);
     QVERIFY2(program.waitForFinished(10000), "ends on SIGTERM without waiting for anyone to answer a message");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    QCOMPARE(contentOf(ini), before);
+    QCOMPARE(Sandbox::contentOf(ini), before);
     const QString log = QString::fromLocal8Bit(program.readAllStandardError());
     QCOMPARE(log.count(QStringLiteral("Settings are not being saved.")), 1);
 }
