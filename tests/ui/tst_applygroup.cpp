@@ -26,32 +26,9 @@ class tst_ApplyGroup : public QObject
     Q_OBJECT
 
 private slots:
-    void returnsAfterTakeOver_data();
-    void returnsAfterTakeOver();
     void overlappingAppliesBothArrive();
     void stoppingTheCycleEndsTheWait();
 };
-
-void tst_ApplyGroup::returnsAfterTakeOver_data()
-{
-    QTest::addColumn<QString>("link");
-    QTest::newRow("sending to UDP") << "UDP5000";
-    QTest::newRow("sending disabled") << "LPT1";
-}
-
-void tst_ApplyGroup::returnsAfterTakeOver()
-{
-    QFETCH(QString, link);
-    CommRig rig;
-    rig.comm.Form_Load(link);
-    edit(rig.tables, 1, {40, 12, 100}, QStringLiteral("B"));
-    ApplyGroup(rig.tables, 1);
-    QCOMPARE(rig.tables.PendingGroup, qint16(-1));
-    QCOMPARE(rig.tables.ActiveGroups[1].DisplayText, QStringLiteral("B"));
-    QCOMPARE(rig.tables.ActiveGroups[1].FirstClock, qint16(12));
-    QCOMPARE(rig.tables.ActiveGroups[1], rig.tables.EditGroups[1]);
-    QVERIFY(!QGuiApplication::overrideCursor());
-}
 
 void tst_ApplyGroup::overlappingAppliesBothArrive()
 {
