@@ -19,7 +19,6 @@ class tst_LinkSelection : public QObject
 private slots:
     void choose_data();
     void choose();
-    void portFailureTexts();
 };
 
 void tst_LinkSelection::choose_data()
@@ -99,14 +98,6 @@ void tst_LinkSelection::choose()
     QCOMPARE(choice.port, port);
     QCOMPARE(choice.device, device);
     QCOMPARE(LinkPanelText(choice), panel);
-}
-
-void tst_LinkSelection::portFailureTexts()
-{
-    QCOMPARE(PortNotAvailableText("COM40000", "Invalid port number"),
-             QString("Comm Port \"COM40000\" is not available on this system\rInvalid port number"));
-    QCOMPARE(PortCannotOpenText("/dev/ttyUSB0", "Permission denied"),
-             QString("Comm Port \"/dev/ttyUSB0\" cannot be opened\rPermission denied"));
 }
 
 QTEST_APPLESS_MAIN(tst_LinkSelection)
