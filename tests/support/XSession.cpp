@@ -11,7 +11,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -252,32 +251,11 @@ QByteArray OperatorSession::waitForPresetsChange(const QByteArray& before, int t
 QList<SentPacket> OperatorSession::packetsUntil(const std::function<bool(const SentPacket&)>& wanted, int timeoutMs)
 {
     QList<SentPacket> seen;
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < timeoutMs) {
-        // A packet begins with 0x29 and its 50 bytes add up to zero; anything else is a torn start.
-        while (m_received.size() >= 50) {
-            quint8 sum = 0;
-            for (int i = 0; i < 50; ++i)
-                sum = quint8(sum + quint8(m_received.at(i)));
-            if (m_received.at(0) != char(0x29) || sum != 0) {
-                m_received.remove(0, 1);
-                continue;
-            }
-            const auto byte = [this](int i) { return int(quint8(m_received.at(i))); };
-            seen << SentPacket{byte(8), byte(9), byte(10), byte(11),
-                               QString::fromLatin1(m_received.mid(12, 20)).trimmed()};
-            m_received.remove(0, 50);
-            if (wanted(seen.last()))
-                return seen;
-        }
-        pollfd readable = {m_pty.master, POLLIN, 0};
-        char buffer[1024];
-        if (::poll(&readable, 1, 100) == 1) {
-            const ssize_t n = ::read(m_pty.master, buffer, sizeof buffer);
-            m_received.append(buffer, std::max<ssize_t>(n, 0));
-        }
-    }
+    m_pty.readPackets(timeoutMs, [&](const QByteArray& packet) {
+        const auto byte = [&packet](int i) { return int(quint8(packet.at(i))); };
+        seen << SentPacket{byte(8), byte(9), byte(10), byte(11), QString::fromLatin1(packet.mid(12, 20)).trimmed()};
+        return wanted(seen.last());
+    });
     return seen;
 }
 
@@ -292,9 +270,4 @@ QList<int> OperatorSession::cycleFrom(int clock, int timeoutMs)
     for (qsizetype i = 0; i + 1 < rest.size(); ++i)
         clocks << rest[i].clock;
     return clocks;
-}
-
-void OperatorSession::screenshot(const QString& path) const
-{
-    run(m_display, words(QStringLiteral("import -window root -display %1 %2").arg(m_display, path)));
 }

@@ -79,12 +79,9 @@ public:
     // The clocks of one whole cycle: from the next packet to `clock` up to, not including, the one after it.
     QList<int> cycleFrom(int clock, int timeoutMs = 15000);
 
-    void screenshot(const QString& path) const; // for a look at what a scenario drives, while writing one
-
 private:
     QString m_display;
     QTemporaryDir m_home;
     Pty m_pty;
     QProcess m_program, m_clipboardOwner;
-    QByteArray m_received;
 };
