@@ -199,12 +199,8 @@ void frmPresets::EditPreset(bool editMode)
     if (!editMode && m_table.PresetCount() >= PresetTable::kMaxPresets)
         tellListFull();
     const PresetRecord from = i >= 0 ? m_table.Presets().at(i) : PresetRecord{};
-    m_PresetEdit = {editMode ? from.Name : QString(),
-                    from.ZoneIndex,
-                    from.DaylightIndex,
-                    from.DisplayText,
-                    qint16(PresetTable::kNameLimit),
-                    false};
+    m_PresetEdit = {editMode ? from.Name : QString(), from.ZoneIndex, from.DaylightIndex, from.DisplayText,
+                    qint16(PresetTable::kNameLimit),  false};
     for (;;) {
         m_PresetEdit.Cancelled = false;
         runEditor(m_PresetEdit);

@@ -9,7 +9,6 @@
 
 #include <csignal>
 
-
 class tst_Service : public QObject
 {
     Q_OBJECT
@@ -58,8 +57,8 @@ void tst_Service::sendsAndFollowsTheWindowsSaves()
         QSettings settings(m_ini, QSettings::IniFormat);
         settings.setValue(QStringLiteral("Settings/Group-C"), QStringLiteral("7\t8\t30\tNEW TEXT\t0"));
     }
-    QVERIFY2(pty.readPackets(15000,
-                             [](const QByteArray& p) { return p.at(9) == 7 && p.mid(12, 20).trimmed() == "NEW TEXT"; }) ==
+    QVERIFY2(pty.readPackets(
+                 15000, [](const QByteArray& p) { return p.at(9) == 7 && p.mid(12, 20).trimmed() == "NEW TEXT"; }) ==
                  Pty::Found,
              "the group saved in the settings reaches the line");
 

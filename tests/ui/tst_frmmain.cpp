@@ -65,9 +65,6 @@ void tst_frmMain::placement()
     QCOMPARE(PlaceMainWindow(left, top, screenW, 10800, 7815, 3240), expected);
 }
 
-
-
-
 void tst_frmMain::closingStoresPositionAndNextStartOpensThere()
 {
     QTemporaryDir dir;
@@ -158,8 +155,9 @@ void tst_frmMain::panelsNeverCutSilently_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("widest UDP port") << 2 << QStringLiteral("Using UDP:65535");
     QTest::newRow("long device path") << 2 << QStringLiteral("Using /dev/serial/by-id/usb-FTDI_FT232R_A1B2C3-if00");
-    QTest::newRow("long sending status")
-        << 1 << QStringLiteral("Not Sending: PC clock year 2240 is beyond what the clocks can show");
+    QTest::newRow("long sending status") << 1
+                                         << QStringLiteral(
+                                                "Not Sending: PC clock year 2240 is beyond what the clocks can show");
 }
 
 void tst_frmMain::panelsNeverCutSilently()
