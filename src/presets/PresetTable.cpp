@@ -1,5 +1,6 @@
 #include "presets/PresetTable.h"
 
+#include "model/Blanks.h"
 #include "model/CodeTables.h"
 #include "model/PrivateFiles.h"
 #include "model/SettingsStore.h"

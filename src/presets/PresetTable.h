@@ -1,8 +1,6 @@
 // The presets: the table the presets window holds while it is open, and the file that keeps it between runs.
 #pragma once
 
-#include "model/Blanks.h"
-
 #include <QByteArray>
 #include <QCollator>
 #include <QList>

@@ -1,8 +1,8 @@
 #include "presets/frmEditPreset.h"
 
+#include "model/Blanks.h"
 #include "model/Windows1252.h"
 #include "platform/Dialogs.h"
-#include "presets/PresetTable.h"
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
 #include "ui/TypedText.h"

@@ -1,5 +1,6 @@
 #include "presets/frmPresets.h"
 
+#include "model/Blanks.h"
 #include "model/CodeTables.h"
 #include "platform/Dialogs.h"
 #include "ui/Twips.h"

@@ -14,7 +14,6 @@ const QRectF kMainApply{5130, 2415, 1185, 330};
 const QRectF kEdit{3480, 360, 1215, 375};
 const QRectF kNew{5040, 360, 1215, 375};
 const QRectF kSelect{6600, 2520, 1215, 375};
-const QString kMainWindow = QStringLiteral("Quillmarch from");
 const QString kPresetsWindow = QStringLiteral("Presets Selection$");
 const QString kEditor = QStringLiteral("Editing Preset$");
 const QString kOurDialogs = QStringLiteral("^Quillmarch($| --)");
@@ -46,6 +45,15 @@ QString settleAndApply(OperatorSession& s, const QString& main)
     if (s.waitForSetting(QStringLiteral("Group"), QStringLiteral("B")) != QStringLiteral("B"))
         return QStringLiteral("the group could not be changed afterwards");
     return {};
+}
+
+// Starts the program and opens its presets window with the main window's button; empty, or what went wrong.
+QString openPresets(OperatorSession& s, int timeoutMs = 10000)
+{
+    if (const QString problem = s.start(); !problem.isEmpty())
+        return problem;
+    s.click(s.mainWindow(), kMainPresets);
+    return s.waitForWindow(kPresetsWindow, timeoutMs).isEmpty() ? QStringLiteral("no presets window") : QString();
 }
 
 } // namespace
@@ -128,12 +136,10 @@ void tst_PresetScenarios::keysPressTheButtonsMeant()
     QFETCH(QString, group);
     QFETCH(QString, textHistory);
     OperatorSession s(m_display, kGroupA + kSelectHall, kHall);
-    const QString problem = s.start();
+    const QString problem = openPresets(s);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    const QString main = s.waitForWindow(kMainWindow);
-    s.click(main, kMainPresets);
+    const QString main = s.mainWindow();
     const QString presets = s.waitForWindow(kPresetsWindow);
-    QVERIFY(!presets.isEmpty());
     if (!opener.isEmpty()) {
         s.click(presets, opener == QStringLiteral("edit") ? kEdit : kNew);
         QVERIFY(!s.waitForWindow(kEditor).isEmpty());
@@ -175,12 +181,9 @@ void tst_PresetScenarios::handEditedRecordsSurviveASave()
                                   "\"Delta\",7,8,\"D\",\r\n"
                                   "\"Omega\",9,10,\"O\"\r\n";
     OperatorSession s(m_display, kGroupA, handEdited);
-    const QString problem = s.start();
+    const QString problem = openPresets(s);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    const QString main = s.waitForWindow(kMainWindow);
-    s.click(main, kMainPresets);
     const QString presets = s.waitForWindow(kPresetsWindow);
-    QVERIFY(!presets.isEmpty());
     s.click(presets, kNew);
     QVERIFY(!s.waitForWindow(kEditor).isEmpty());
     s.type(QStringLiteral("  Zed "));
@@ -206,12 +209,10 @@ void tst_PresetScenarios::fullTableRefusesANewPreset()
                     .arg(i % 39)
                     .toLatin1();
     OperatorSession s(m_display, kGroupA + "PSIdx=5\n", full);
-    const QString problem = s.start();
+    const QString problem = openPresets(s, 120000);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    const QString main = s.waitForWindow(kMainWindow);
-    s.click(main, kMainPresets);
-    const QString presets = s.waitForWindow(kPresetsWindow, 120000);
-    QVERIFY(!presets.isEmpty());
+    const QString main = s.mainWindow();
+    const QString presets = s.waitForWindow(kPresetsWindow);
     // A message says that there is no room; the editor then offered (to replace a preset) is left with Cancel.
     s.click(presets, kNew);
     QVERIFY2(!s.waitForWindow(QStringLiteral("Create New Preset$"), 3000).isEmpty(), "no message: the list is full");

@@ -143,7 +143,8 @@ QString OperatorSession::start()
     startOn(m_program, m_display, {qEnvironmentVariable("QUILLMARCH_BINARY"), m_pty.slavePath}, env);
     if (!m_program.waitForStarted())
         return QStringLiteral("the program did not start: ") + m_program.errorString();
-    if (waitForWindow(QStringLiteral("Quillmarch from"), 30000).isEmpty())
+    m_mainWindow = waitForWindow(QStringLiteral("Quillmarch from"), 30000);
+    if (m_mainWindow.isEmpty())
         return QStringLiteral("no main window");
     // The program has opened the line when the terminal's speed turns to 9600 baud.
     termios tio{};

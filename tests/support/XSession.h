@@ -51,6 +51,7 @@ public:
 
     // Empty when the main window is on screen and the line is open, else what went wrong.
     QString start();
+    QString mainWindow() const { return m_mainWindow; } // its window id, once started
 
     // Window ids by title (an extended regular expression, matched ignoring case); empty when none shows in time.
     QString waitForWindow(const QString& title, int timeoutMs = 10000);
@@ -84,4 +85,5 @@ private:
     QTemporaryDir m_home;
     Pty m_pty;
     QProcess m_program, m_clipboardOwner;
+    QString m_mainWindow;
 };
