@@ -6,18 +6,14 @@
 #include "platform/Dialogs.h"
 #include "platform/SystemClock.h"
 
-namespace {
-constexpr int kTickMs = 333;
-}
-
 frmComm::frmComm(GroupTables& tables, StatusPanels& panels, Dialogs& dialogs, const SystemClock& clock,
                  LinkFactory makeLink, QObject* parent)
     : QObject(parent), m_tables(tables), m_panels(panels), m_dialogs(dialogs), m_clock(clock),
       m_makeLink(std::move(makeLink)), m_cycle(tables)
 {
-    // A coarse timer fires early and loses seconds over a day; the clocks need the steady beat.
+    // Armed anew for each tick from the schedule: a repeating timer's wake-ups come late by whole milliseconds.
     Timer1.setTimerType(Qt::PreciseTimer);
-    Timer1.setInterval(kTickMs);
+    Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, &frmComm::Timer1_Timer);
 }
 
@@ -57,7 +53,8 @@ void frmComm::Form_Load(const QString& argumentText)
             break;
         }
     }
-    Timer1.start();
+    m_schedule.start(TickSchedule::now());
+    Timer1.start(m_schedule.timerDelayMs(TickSchedule::now()));
     m_tables.RefreshRunning = true;
 }
 
@@ -100,6 +97,14 @@ void frmComm::close()
 
 void frmComm::Timer1_Timer()
 {
+    TickSchedule::Ns now = TickSchedule::now();
+    if (m_schedule.waitsFor(now)) {
+        TickSchedule::sleepUntil(m_schedule.due());
+        now = m_schedule.due();
+    }
+    m_schedule.advance(now);
+    Timer1.start(m_schedule.timerDelayMs(TickSchedule::now()));
+    // The packet goes out first, at the deadline; the panels and whoever follows the ticks come after it.
     // With sending disabled the cycle still walks and takes groups over, but writes nothing.
     if (m_cycle.RefreshNextClock()) {
         if (m_CommMode != 0)

@@ -6,6 +6,7 @@
 #include "app/LinkLock.h"
 #include "app/RefreshCycle.h"
 #include "app/StatusClock.h"
+#include "app/TickSchedule.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -25,7 +26,7 @@ public:
             LinkFactory makeLink = MakeLink, QObject* parent = nullptr);
     ~frmComm() override;
 
-    // Opens the link named by the command-line text and starts Timer1, whatever the outcome.
+    // Opens the link named by the command-line text and starts the ticks, whatever the outcome.
     void Form_Load(const QString& argumentText);
     // Stops the cycle and releases the serial port or socket.
     void close();
@@ -37,7 +38,7 @@ public:
     const LinkChoice& choice() const { return m_choice; }
     const RefreshCycle& cycle() const { return m_cycle; }
 
-    QTimer Timer1;
+    QTimer Timer1; // wakes the GUI thread just before each tick's deadline
     QByteArray Packet; // the packet sent last
 
 signals:
@@ -64,6 +65,7 @@ private:
     Journal* m_journal = &Journal::standardError();
     int m_CommMode = 0;
     RefreshCycle m_cycle;
+    TickSchedule m_schedule;
     StatusClock m_statusClock;
     QString m_sendFault; // the reason the last send failed, empty after a good one
 };

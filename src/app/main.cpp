@@ -7,6 +7,7 @@
 #include "app/frmComm.h"
 #include "app/frmWarning.h"
 #include "model/GroupTable.h"
+#include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtLauncher.h"
@@ -91,6 +92,9 @@ int Main(QApplication& app, const QString& argumentText)
     SettingsStore settings;
     // SIGTERM and SIGINT: before the main window is up, end at once; afterwards, close it like its close box.
     bool quitting = false;
+    // Settings and presets reach the disk on their own thread; destroyed first, it waits for the last save.
+    SaveQueue saves;
+    settings.setSaveQueue(&saves);
     // The window's position is saved as it closes; after SIGTERM nobody is there to answer a message box, which
     // would keep the program from ending: the log line is all.
     settings.setWriteFailureHandler([&dialogs, &quitting](const QString& text) {
@@ -170,7 +174,9 @@ int Main(QApplication& app, const QString& argumentText)
     comm.Form_Load(argumentText);
     if (unloaded) // closed while a link failure was on screen
         return 0;
-    return app.exec();
+    const int exitCode = app.exec();
+    saves.waitForAll(); // a failure of the last saves is still told while the main window exists
+    return exitCode;
 }
 
 } // namespace

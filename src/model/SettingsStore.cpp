@@ -1,6 +1,7 @@
 #include "model/SettingsStore.h"
 
 #include "model/PrivateFiles.h"
+#include "model/SaveQueue.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,6 +14,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -102,10 +104,41 @@ void SettingsStore::SaveSetting(const QString& key, const QString& value)
 {
     m_values.insert(kSection + QLatin1Char('/') + key, value);
     m_saved.insert(kSection + QLatin1Char('/') + key, value);
-    if (writeFile() || m_writeFailed)
+    if (m_keepFile) { // said at start already
+        m_writeFailed = true;
+        return;
+    }
+    // Names never used before in this run: QSettings caches files by name and would not read this one from disk.
+    const Write write{m_filePath,
+                      m_filePath + QStringLiteral(".%1-%2").arg(QCoreApplication::applicationPid()).arg(++m_saveCount),
+                      m_values, m_saved};
+    if (!m_queue) {
+        QMap<QString, QVariant> merged;
+        const bool ok = writeFile(write, merged);
+        written(ok, merged);
+        return;
+    }
+    auto merged = std::make_shared<QMap<QString, QVariant>>();
+    m_queue->queue(
+        m_filePath, QByteArray(), [write, merged] { return writeFile(write, *merged); },
+        [this, merged](bool ok) { written(ok, *merged); });
+}
+
+// Back on the GUI thread. Keys another program saved meanwhile become visible; the ones saved here since the write
+// began keep their newer values.
+void SettingsStore::written(bool ok, const QMap<QString, QVariant>& merged)
+{
+    if (ok) {
+        for (auto it = merged.cbegin(); it != merged.cend(); ++it) {
+            if (!m_saved.contains(it.key()))
+                m_values.insert(it.key(), it.value());
+        }
+        return;
+    }
+    if (m_writeFailed)
         return;
     m_writeFailed = true;
-    if (m_onWriteFailure && !m_keepFile)
+    if (m_onWriteFailure)
         m_onWriteFailure(QStringLiteral("Settings are not being saved.") + QChar(13) + QStringLiteral("The file ") +
                          m_filePath + QStringLiteral(" cannot be written: ") + describeWriteProblem());
 }
@@ -113,18 +146,17 @@ void SettingsStore::SaveSetting(const QString& key, const QString& value)
 // QSettings writes through a temporary file, but when the disk fills up while it flushes, Qt 6.4 still renames the
 // shortened file over the old one and reports no error. So QSettings writes a file of its own, which is read back and
 // compared before it replaces the settings file.
-bool SettingsStore::writeFile()
+bool SettingsStore::writeFile(const Write& write, QMap<QString, QVariant>& merged)
 {
-    if (m_keepFile || !MakePrivateFolder(QFileInfo(m_filePath).absolutePath()))
+    const QString& path = write.filePath;
+    if (!MakePrivateFolder(QFileInfo(path).absolutePath()))
         return false;
     struct stat existing = {};
-    const bool exists = ::stat(nativePath(m_filePath).constData(), &existing) == 0;
+    const bool exists = ::stat(nativePath(path).constData(), &existing) == 0;
     // As QSaveFile does: a file made read-only stays as it is.
-    if (exists && ::access(nativePath(m_filePath).constData(), W_OK) != 0)
+    if (exists && ::access(nativePath(path).constData(), W_OK) != 0)
         return false;
-    // Names never used before in this run: QSettings caches files by name and would not read this one from disk.
-    const QString stem =
-        m_filePath + QStringLiteral(".%1-%2").arg(QCoreApplication::applicationPid()).arg(++m_saveCount);
+    const QString& stem = write.stem;
     const QString written = stem + QStringLiteral(".new");
     const QString checked = stem + QStringLiteral(".checked");
     const auto removeLeftovers = qScopeGuard([&] {
@@ -137,11 +169,11 @@ bool SettingsStore::writeFile()
         return false;
     // Another program of the same user (a second window, on another link) may have saved since this one read the
     // file: its keys are kept, and only the ones saved here are put over them, key by key.
-    QMap<QString, QVariant> values = m_values;
+    QMap<QString, QVariant> values = write.values;
     if (exists) {
         const QString current = stem + QStringLiteral(".current");
         const auto removeCurrent = qScopeGuard([&] { QFile::remove(current); });
-        QFile now(m_filePath);
+        QFile now(path);
         QByteArray bytes;
         if (now.open(QIODevice::ReadOnly))
             bytes = now.readAll();
@@ -154,7 +186,7 @@ bool SettingsStore::writeFile()
                 values.clear();
                 for (const QString& key : disk.allKeys())
                     values.insert(key, disk.value(key));
-                for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it)
+                for (auto it = write.saved.cbegin(); it != write.saved.cend(); ++it)
                     values.insert(it.key(), it.value());
             }
         }
@@ -179,9 +211,9 @@ bool SettingsStore::writeFile()
                 return false;
         }
     }
-    if (::rename(nativePath(checked).constData(), nativePath(m_filePath).constData()) != 0)
+    if (::rename(nativePath(checked).constData(), nativePath(path).constData()) != 0)
         return false;
-    m_values = values;
+    merged = values;
     return true;
 }
 

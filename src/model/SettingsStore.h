@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <functional>
 
+class SaveQueue;
+
 class SettingsStore
 {
 public:
@@ -25,13 +27,27 @@ public:
     // default. Empty when the file was fine or absent.
     QString loadProblem() const { return m_loadProblem; }
 
+    // With a queue, saves run on its thread and the GUI thread never waits for the disk; without one (tests, tools)
+    // SaveSetting returns when the file is written. The presets are saved through the same queue.
+    void setSaveQueue(SaveQueue* queue) { m_queue = queue; }
+    SaveQueue* saveQueue() const { return m_queue; }
+
     // Called once, with a text for the operator, the first time a value does not reach the disk.
     void setWriteFailureHandler(std::function<void(const QString&)> handler);
     bool writeFailed() const { return m_writeFailed; }
 
 private:
+    // What one save writes; copied, so that the save can run on another thread.
+    struct Write
+    {
+        QString filePath;
+        QString stem; // of the temporary files, unique in this run
+        QMap<QString, QVariant> values;
+        QMap<QString, QVariant> saved;
+    };
     void load();
-    bool writeFile();
+    static bool writeFile(const Write& write, QMap<QString, QVariant>& merged);
+    void written(bool ok, const QMap<QString, QVariant>& merged);
     QString describeWriteProblem() const;
 
     QString m_filePath;
@@ -42,4 +58,5 @@ private:
     int m_saveCount = 0;
     std::function<void(const QString&)> m_onWriteFailure;
     bool m_writeFailed = false;
+    SaveQueue* m_queue = nullptr;
 };

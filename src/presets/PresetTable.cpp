@@ -3,6 +3,7 @@
 #include "model/Blanks.h"
 #include "model/CodeTables.h"
 #include "model/PrivateFiles.h"
+#include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "model/Windows1252.h"
 #include "platform/Dialogs.h"
@@ -17,6 +18,7 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -149,6 +151,13 @@ QString PresetTable::DefaultFilePath()
 bool PresetTable::LoadPresets()
 {
     m_presets.clear();
+    // The file as the last save will leave it: reading the disk now would bring back what was just changed.
+    if (const SaveQueue* queue = m_settings.saveQueue()) {
+        if (const std::optional<QByteArray> pending = queue->pending(m_filePath)) {
+            readPresets(*pending);
+            return true;
+        }
+    }
     removeStaleTemporaryFiles();
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -225,11 +234,14 @@ void PresetTable::addRead(const QList<QStringView>& fields, QSet<QString>& names
     append(name, zone, daylight, trimmedAndCut(fields[3], kTextLimit));
 }
 
-bool PresetTable::SavePresets()
+namespace {
+// Writes the presets file; the failure's headline for the operator, empty when the file is safely on disk. Runs on
+// the save thread when there is one, so it touches nothing but its arguments.
+QString writePresetFile(const QString& filePath, const QByteArray& bytes)
 {
     // A symbolic link stays one: its target is what gets replaced.
-    const QFileInfo link(m_filePath);
-    const QString target = link.isSymLink() ? link.symLinkTarget() : m_filePath;
+    const QFileInfo link(filePath);
+    const QString target = link.isSymLink() ? link.symLinkTarget() : filePath;
     const QByteArray nativeTarget = QFile::encodeName(target);
     // The first save on this account finds no folder yet.
     MakePrivateFolder(QFileInfo(target).absolutePath());
@@ -240,18 +252,35 @@ bool PresetTable::SavePresets()
     const bool exists = ::stat(nativeTarget.constData(), &existing) == 0;
     // A file made read-only is left as it is; an existing file keeps its mode.
     if ((exists && ::access(nativeTarget.constData(), W_OK) != 0) || !file.open() ||
-        (exists && ::fchmod(file.handle(), existing.st_mode & 07777) != 0)) {
-        showFileMessage(QStringLiteral("Unable to Create or Overwrite Presets File"));
-        return false;
-    }
-    const QByteArray bytes = presetFileBytes();
+        (exists && ::fchmod(file.handle(), existing.st_mode & 07777) != 0))
+        return QStringLiteral("Unable to Create or Overwrite Presets File");
     // On disk in full before the rename, so that neither a full disk nor a power cut can leave a shortened file.
     if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0 ||
-        ::rename(QFile::encodeName(file.fileName()).constData(), nativeTarget.constData()) != 0) {
-        showFileMessage(QStringLiteral("Disk Error Writing to Presets File"));
-        return false;
-    }
+        ::rename(QFile::encodeName(file.fileName()).constData(), nativeTarget.constData()) != 0)
+        return QStringLiteral("Disk Error Writing to Presets File");
     file.setAutoRemove(false); // it is the presets file now
+    return {};
+}
+} // namespace
+
+bool PresetTable::SavePresets()
+{
+    const QByteArray bytes = presetFileBytes();
+    SaveQueue* queue = m_settings.saveQueue();
+    if (!queue) {
+        const QString failure = writePresetFile(m_filePath, bytes);
+        if (!failure.isEmpty())
+            showFileMessage(m_dialogs, m_filePath, failure);
+        return failure.isEmpty();
+    }
+    // The window may be closed before the save ends: the message needs only what outlives it.
+    auto failure = std::make_shared<QString>();
+    queue->queue(
+        m_filePath, bytes, [path = m_filePath, bytes, failure] { return (*failure = writePresetFile(path, bytes)).isEmpty(); },
+        [dialogs = &m_dialogs, path = m_filePath, failure](bool ok) {
+            if (!ok)
+                showFileMessage(*dialogs, path, *failure);
+        });
     return true;
 }
 
@@ -280,9 +309,9 @@ QByteArray PresetTable::presetFileBytes() const
     return bytes;
 }
 
-void PresetTable::showFileMessage(const QString& headline)
+void PresetTable::showFileMessage(Dialogs& dialogs, const QString& filePath, const QString& headline)
 {
-    m_dialogs.MsgBox(headline + QChar(13) + kQuote + m_filePath + kQuote, MsgButtons::Ok, MsgIcon::None, MsgResult::Ok);
+    dialogs.MsgBox(headline + QChar(13) + kQuote + filePath + kQuote, MsgButtons::Ok, MsgIcon::None, MsgResult::Ok);
 }
 
 qint16 PresetTable::FindPreset(const QString& name) const

@@ -66,6 +66,8 @@ public:
     void readPresets(const QByteArray& bytes);
 
     // Replaces the file with the table, atomically: on failure the operator sees why and the old file stays whole.
+    // With the settings' save queue the write runs on its thread, and true means queued; the failure, if any, is
+    // shown when the write ends.
     bool SavePresets();
     // What SavePresets writes: one line per preset, CR LF, Windows-1252.
     QByteArray presetFileBytes() const;
@@ -93,7 +95,7 @@ private:
     void addRead(const QList<QStringView>& fields, QSet<QString>& names);
     void append(const QString& name, qint16 zoneIndex, qint16 daylightIndex, const QString& text);
     void removeStaleTemporaryFiles();
-    void showFileMessage(const QString& headline);
+    static void showFileMessage(Dialogs& dialogs, const QString& filePath, const QString& headline);
 
     SettingsStore& m_settings;
     Dialogs& m_dialogs;

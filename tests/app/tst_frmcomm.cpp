@@ -1,5 +1,6 @@
 // Opening the link: serial on a pseudo-terminal, UDP, each failure with its message and panels, and the lock.
 #include "app/StatusPanels.h"
+#include "app/TickSchedule.h"
 #include "app/frmComm.h"
 #include "model/GroupTable.h"
 #include "support/CommRig.h"
@@ -27,6 +28,8 @@ private slots:
     void linkHeldByAnotherSender_data();
     void linkHeldByAnotherSender();
     void sending();
+    void schedule_data();
+    void schedule();
 };
 
 void tst_frmComm::serialDevicePathOpens8N1()
@@ -48,7 +51,6 @@ void tst_frmComm::serialDevicePathOpens8N1()
     QCOMPARE(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
 
     QVERIFY(rig.comm.Timer1.isActive());
-    QCOMPARE(rig.comm.Timer1.interval(), 333);
     QCOMPARE(rig.comm.Timer1.timerType(), Qt::PreciseTimer);
     QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 2, 3000);
 }
@@ -186,3 +188,34 @@ void tst_frmComm::sending()
 
 QTEST_GUILESS_MAIN(tst_frmComm)
 #include "tst_frmcomm.moc"
+
+void tst_frmComm::schedule_data()
+{
+    // When the tick runs, relative to its deadline; whether it waits; the next deadline relative to this one ("due")
+    // or to when the tick ran ("now").
+    QTest::addColumn<qint64>("runsAtMs");
+    QTest::addColumn<bool>("waits");
+    QTest::addColumn<QString>("nextFrom");
+    QTest::newRow("woken early by the timer: waits, keeps the beat") << qint64(-3) << true << "due";
+    QTest::newRow("at the deadline") << qint64(0) << false << "due";
+    QTest::newRow("late: no drift, the late time is not carried on") << qint64(200) << false << "due";
+    QTest::newRow("a whole period late: no burst of catch-up ticks") << qint64(400) << false << "now";
+    QTest::newRow("run directly, long before its time") << qint64(-300) << false << "now";
+}
+
+void tst_frmComm::schedule()
+{
+    QFETCH(qint64, runsAtMs);
+    QFETCH(bool, waits);
+    QFETCH(QString, nextFrom);
+    const TickSchedule::Ns start = 5'000'000'000;
+    TickSchedule schedule;
+    schedule.start(start);
+    const TickSchedule::Ns due = schedule.due();
+    QCOMPARE(due, start + TickSchedule::kPeriod);
+    QCOMPARE(schedule.timerDelayMs(start), 331); // wakes kLead early, then sleeps to the deadline
+    const TickSchedule::Ns now = due + runsAtMs * 1'000'000;
+    QCOMPARE(schedule.waitsFor(now), waits);
+    schedule.advance(waits ? due : now);
+    QCOMPARE(schedule.due(), (nextFrom == "due" ? due : now) + TickSchedule::kPeriod);
+}

@@ -1,9 +1,13 @@
 // The settings store keeps any text exactly, across runs, and reports a failing disk once.
+#include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
+#include <mutex>
 
 class tst_SettingsStore : public QObject
 {
@@ -13,9 +17,20 @@ private slots:
     void roundTripInLaterRun_data();
     void roundTripInLaterRun();
     void absentKeyGivesDefault();
+    void twoProgramsSavingKeepEachOthersKeys_data() { onOrOffTheSaveThread(); }
     void twoProgramsSavingKeepEachOthersKeys();
     void defaultPathFollowsXdgConfigHome();
+    void failingWriteIsReportedOnce_data() { onOrOffTheSaveThread(); }
     void failingWriteIsReportedOnce();
+    void newestSaveWins();
+
+private:
+    static void onOrOffTheSaveThread()
+    {
+        QTest::addColumn<bool>("queued");
+        QTest::newRow("written at once") << false;
+        QTest::newRow("written on the save thread") << true;
+    }
 };
 
 void tst_SettingsStore::roundTripInLaterRun_data()
@@ -68,8 +83,13 @@ void tst_SettingsStore::twoProgramsSavingKeepEachOthersKeys()
     const QString path = dir.filePath(QStringLiteral("Quillmarch.ini"));
     SettingsStore(path).SaveSetting(QStringLiteral("Group-A"), QStringLiteral("old"));
     SettingsStore first(path), second(path); // two windows of one user, each with the file as it was at its start
+    QFETCH(bool, queued);
+    SaveQueue saves;
+    if (queued)
+        second.setSaveQueue(&saves);
     first.SaveSetting(QStringLiteral("Group-A"), QStringLiteral("1-3\t0\t0\tNEW\t0"));
     second.SaveSetting(QStringLiteral("MainLeft"), QStringLiteral("120"));
+    saves.waitForAll();
     const SettingsStore after(path);
     QCOMPARE(after.GetSetting(QStringLiteral("Group-A"), {}), QStringLiteral("1-3\t0\t0\tNEW\t0"));
     QCOMPARE(after.GetSetting(QStringLiteral("MainLeft"), {}), QStringLiteral("120"));
@@ -91,10 +111,16 @@ void tst_SettingsStore::failingWriteIsReportedOnce()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     SettingsStore store(dir.filePath(QStringLiteral("Quillmarch/Quillmarch.ini")));
+    QFETCH(bool, queued);
+    SaveQueue saves;
+    if (queued)
+        store.setSaveQueue(&saves);
     QStringList reports;
     store.setWriteFailureHandler([&](const QString& text) { reports << text; });
     store.SaveSetting(QStringLiteral("MainLeft"), QStringLiteral("1"));
+    saves.waitForAll();
     store.SaveSetting(QStringLiteral("MainTop"), QStringLiteral("2"));
+    saves.waitForAll();
     QCOMPARE(reports.size(), 1);
     QVERIFY(store.writeFailed());
     QVERIFY2(reports[0].startsWith(QStringLiteral("Settings are not being saved.\rThe file ") +
@@ -104,6 +130,41 @@ void tst_SettingsStore::failingWriteIsReportedOnce()
     QVERIFY2(reports[0].contains(QStringLiteral("cannot be created")), qPrintable(reports[0]));
     // What was saved still reads back in this run.
     QCOMPARE(store.GetSetting(QStringLiteral("MainTop"), QString()), QStringLiteral("2"));
+}
+
+// A slow disk: saves queued behind a save that has not finished. The newest content of each file is what readers
+// are given meanwhile and what ends on the disk; a save replaced before it began never runs.
+void tst_SettingsStore::newestSaveWins()
+{
+    SaveQueue saves;
+    std::mutex disk;
+    std::unique_lock slow(disk);
+    QStringList ran, done;
+    std::atomic<int> started = 0;
+    const auto save = [&](const QString& file, const QString& content) {
+        saves.queue(
+            file, content.toUtf8(),
+            [&ran, &disk, &started, file, content] {
+                ++started;
+                const std::lock_guard wait(disk);
+                ran << file + ":" + content;
+                return content != "fails";
+            },
+            [&done, content](bool ok) { done << content + (ok ? "" : " failed"); });
+    };
+    save("a", "1");
+    QTRY_COMPARE(started.load(), 1); // running, held up by the disk
+    QCOMPARE(saves.pending("a").value_or("none"), QByteArray("1"));
+    save("a", "2");
+    save("b", "fails");
+    save("a", "3");
+    QCOMPARE(saves.pending("a").value_or("none"), QByteArray("3"));
+    QCOMPARE(saves.pending("c").has_value(), false);
+    slow.unlock();
+    saves.waitForAll();
+    QCOMPARE(ran, QStringList({"a:1", "a:3", "b:fails"}));
+    QCOMPARE(done, QStringList({"1", "3", "fails failed"}));
+    QCOMPARE(saves.pending("a").has_value(), false);
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)

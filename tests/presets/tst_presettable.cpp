@@ -1,4 +1,5 @@
 // The presets table and its file: what the reader keeps, the bytes written, a failed save, "PSIdx".
+#include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "presets/PresetTable.h"
 #include "support/ScriptedDialogs.h"
@@ -9,6 +10,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <mutex>
 #include <sys/resource.h>
 
 namespace {
@@ -57,6 +59,7 @@ private slots:
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
     void loadingTheFile();
+    void reopenedWhileTheSaveIsOnItsWay();
     void listOrder_data();
     void listOrder();
 };
@@ -175,6 +178,31 @@ void tst_PresetTable::loadingTheFile()
     QVERIFY(QFile::remove(env.path) && QDir().mkdir(env.path));
     QVERIFY(!table.LoadPresets());
     QVERIFY(QFileInfo(env.path).isDir());
+    QCOMPARE(env.dialogs.calls.size(), 0);
+}
+
+void tst_PresetTable::reopenedWhileTheSaveIsOnItsWay()
+{
+    Env env;
+    SaveQueue saves;
+    env.settings.setSaveQueue(&saves);
+    fill(env.table, {"Lobby|3|0|LOBBY"});
+    QVERIFY(env.table.SavePresets());
+    saves.waitForAll();
+    const QByteArray before = contentOf(env.path);
+
+    std::mutex disk;
+    std::unique_lock slow(disk);
+    saves.queue(QStringLiteral("elsewhere"), {}, [&disk] { return std::lock_guard(disk), true; });
+    fill(env.table, {"Annex|4|1|ANNEX"});
+    QVERIFY(env.table.SavePresets());
+    PresetTable reopened(env.settings, env.dialogs, env.path);
+    QVERIFY(reopened.LoadPresets());
+    QCOMPARE(describe(reopened), QStringList({"Lobby|3|0|LOBBY", "Annex|4|1|ANNEX"}));
+    QCOMPARE(contentOf(env.path), before);
+    slow.unlock();
+    saves.waitForAll();
+    QCOMPARE(contentOf(env.path), env.table.presetFileBytes());
     QCOMPARE(env.dialogs.calls.size(), 0);
 }
 

@@ -3,6 +3,8 @@
 #include "ui/auxiliary/frmMap.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -16,6 +18,7 @@ private slots:
     void folderOrder_data();
     void folderOrder();
     void naturalSizeThenStretched();
+    void largerThanTheScreenIsReadSmaller();
     void pictureProblemsAreExplained_data();
     void pictureProblemsAreExplained();
 };
@@ -57,6 +60,21 @@ void tst_frmMap::naturalSizeThenStretched()
     map.resize(520, 90); // out of proportion on purpose
     QTRY_COMPARE(map.MapImage->geometry(), QRect(0, 0, 520, 90));
     QVERIFY(map.MapImage->hasScaledContents() && !map.MapMessage);
+}
+
+void tst_frmMap::largerThanTheScreenIsReadSmaller()
+{
+    QTemporaryDir dir;
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    QImage picture(screen * 3, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QVERIFY(picture.save(dir.filePath(kMapFileName), "JPG"));
+    frmMap map({dir.path()});
+    QVERIFY(!map.MapMessage);
+    QVERIFY2(map.width() < screen.width() && map.height() < screen.height(), "fits on the screen");
+    QCOMPARE(map.width() * 100 / map.height(), screen.width() * 100 / screen.height());
+    // Held at the size shown, not at the size of the file.
+    QCOMPARE(map.MapImage->pixmap().size(), map.size());
 }
 
 void tst_frmMap::pictureProblemsAreExplained_data()

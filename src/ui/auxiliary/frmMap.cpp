@@ -19,6 +19,13 @@ frmMap::frmMap(const QStringList& folders, QWidget* parent) : QWidget(parent, Qt
     Form_Load(folders);
 }
 
+// Where the window fits on the screen, with its frame.
+QSize frmMap::screenRoom()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().size() - QSize(16, 48) : QSize(1024, 720);
+}
+
 void frmMap::Form_Load(const QStringList& folders)
 {
     const QString path = FindDataFile(kMapFileName, folders);
@@ -34,6 +41,13 @@ void frmMap::Form_Load(const QStringList& folders)
                 .arg(kMapFileName, shown.join(QLatin1Char('\n')));
     } else {
         QImageReader reader(path);
+        // A site plan straight from a camera or scanner has tens of megapixels: decoded whole it takes seconds of
+        // the GUI thread and a hundred megabytes. It is decoded at most as large as the screen, which JPEG can do
+        // at a fraction of the cost; the window never shows it larger than that.
+        const QSize full = reader.size();
+        const QSize room = screenRoom();
+        if (full.isValid() && (full.width() > room.width() || full.height() > room.height()))
+            reader.setScaledSize(full.scaled(room, Qt::KeepAspectRatio));
         if (!reader.read(&picture))
             problem = QStringLiteral("The map picture\n    %1\ncannot be read as a picture: %2.")
                           .arg(QDir::toNativeSeparators(path), reader.errorString());
@@ -54,11 +68,9 @@ void frmMap::Form_Load(const QStringList& folders)
     MapImage->setPixmap(QPixmap::fromImage(picture));
     // The client area takes the picture's size; a picture larger than the screen is shown smaller, in proportion.
     QSize size = picture.size();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize room = screen->availableGeometry().size() - QSize(16, 48);
-        if (size.width() > room.width() || size.height() > room.height())
-            size.scale(room, Qt::KeepAspectRatio);
-    }
+    const QSize room = screenRoom();
+    if (size.width() > room.width() || size.height() > room.height())
+        size.scale(room, Qt::KeepAspectRatio);
     resize(size);
 }
 

@@ -22,6 +22,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    static QSize screenRoom();
     void Form_Load(const QStringList& folders);
 };
 
