@@ -12,11 +12,11 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <charconv>
 #include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,13 +79,31 @@ QString trimmedAndCut(QStringView field, qsizetype limit)
     return TrimBlanks(TrimBlanks(field).left(limit)).toString();
 }
 
-// A double quote would end the field early when read back, a line end the record.
-QByteArray quotedField(QString text)
+// Whether `name` in upper case is `upper`. Names in plain ASCII, the usual case, are compared as they are, without an
+// upper-case copy: a lookup goes through a full table, and a table read from the file holds only the names.
+bool upperEquals(const QString& name, QStringView upper)
 {
-    text.replace(kQuote, QLatin1Char('\''));
-    text.replace(QChar(13), kBlank);
-    text.replace(QChar(10), kBlank);
-    return '"' + ToWindows1252(text) + '"';
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c >= 0x80)
+            return name.toUpper() == upper;
+        // Up to here both are ASCII, so the upper-case form has this character at this place.
+        if (i >= upper.size() || upper[i].unicode() != (c >= u'a' && c <= u'z' ? c - (u'a' - u'A') : c))
+            return false;
+    }
+    return name.size() == upper.size();
+}
+
+// A double quote would end the field early when read back, a line end the record. Writes at `out` and returns the end.
+char* writeQuoted(char* out, const QString& text)
+{
+    *out++ = '"';
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        *out++ = u == u'"' ? '\'' : u == 13 || u == 10 ? ' ' : u < 0x80 ? char(u) : ToWindows1252(c);
+    }
+    *out++ = '"';
+    return out;
 }
 
 } // namespace
@@ -111,22 +129,19 @@ bool PresetNameOrder::lessThan(const QString& a, const QString& b) const
 
 QStringList PresetNameOrder::sorted(const QStringList& names) const
 {
-    // One sort key per name: comparing keys is far cheaper than collating the two texts again at every step.
+    // One sort key per name: comparing keys is far cheaper than collating the two texts again at every step. Keys
+    // are rarely equal, so the upper-case forms are made only then.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(names.size()));
-    QStringList upper;
-    upper.reserve(names.size());
-    for (const QString& name : names) {
+    for (const QString& name : names)
         keys.push_back(m_collator.sortKey(name));
-        upper.append(name.toUpper());
-    }
     std::vector<qsizetype> order(size_t(names.size()));
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
         const int byKey = keys[size_t(a)].compare(keys[size_t(b)]);
         if (byKey != 0)
             return byKey < 0;
-        const int byUpper = upper[a].compare(upper[b]);
+        const int byUpper = names[a].toUpper().compare(names[b].toUpper());
         return byUpper != 0 ? byUpper < 0 : names[a] < names[b];
     });
     QStringList result;
@@ -164,6 +179,54 @@ bool PresetTable::LoadPresets()
     return true;
 }
 
+// The upper-case forms of the names read so far, as positions in the table: open addressing in one array, so that
+// reading a full table makes no allocation per name beyond the names themselves.
+class PresetTable::UpperNameSet
+{
+public:
+    explicit UpperNameSet(qsizetype expected)
+    {
+        qsizetype size = 16;
+        while (size < 2 * expected)
+            size *= 2;
+        m_slots.assign(size_t(size), -1);
+    }
+    // False when a name with the same upper-case form is in already; else `position` is where the caller puts it.
+    bool insert(const QList<PresetRecord>& presets, const QString& name, qint16 position)
+    {
+        // At most half full, so that the search for a free slot stays short.
+        if (2 * size_t(m_count + 1) > m_slots.size()) {
+            std::vector<qint16> old(m_slots.size() * 2, -1);
+            old.swap(m_slots);
+            for (const qint16 p : old) {
+                if (p >= 0)
+                    m_slots[slotOf(presets, presets[p].Name.toUpper())] = p;
+            }
+        }
+        const size_t slot = slotOf(presets, name.toUpper());
+        if (m_slots[slot] >= 0)
+            return false;
+        m_slots[slot] = position;
+        ++m_count;
+        return true;
+    }
+
+private:
+    // The slot holding that upper-case form, or the empty one where it belongs.
+    size_t slotOf(const QList<PresetRecord>& presets, const QString& upper) const
+    {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t slot = qHash(upper) & mask;; slot = (slot + 1) & mask) {
+            const qint16 p = m_slots[slot];
+            if (p < 0 || upperEquals(presets[p].Name, upper))
+                return slot;
+        }
+    }
+
+    std::vector<qint16> m_slots;
+    qsizetype m_count = 0;
+};
+
 void PresetTable::readPresets(const QByteArray& bytes)
 {
     m_presets.clear();
@@ -175,7 +238,10 @@ void PresetTable::readPresets(const QByteArray& bytes)
     QList<QStringView> fields;
     QList<QStringView> lineFields;
     bool endsWithComma = false;
-    QSet<QString> names;
+    // Room for one preset a line, so that a full table is not copied over and over while it grows.
+    const qsizetype lines = std::min<qsizetype>(bytes.count('\n') + bytes.count('\r') + 1, kMaxPresets);
+    m_presets.reserve(lines);
+    UpperNameSet names(lines);
     const auto take = [&] {
         // A record that ends with a comma after its third field has an empty text.
         if (fields.size() == 3 && endsWithComma)
@@ -208,21 +274,19 @@ void PresetTable::readPresets(const QByteArray& bytes)
     take();
 }
 
-void PresetTable::addRead(const QList<QStringView>& fields, QSet<QString>& names)
+void PresetTable::addRead(const QList<QStringView>& fields, UpperNameSet& names)
 {
-    const QString name = trimmedAndCut(fields[0], kNameLimit);
+    QString name = trimmedAndCut(fields[0], kNameLimit);
     qint16 zone = 0, daylight = 0;
     // A position outside its list would make the windows read past it.
     if (name.isEmpty() || !readNumber(fields[1], zone) || !readNumber(fields[2], daylight) || zone < 0 ||
         zone >= qint16(TimeZoneList.size()) || daylight < 0 || daylight >= qint16(DaylightList.size()))
         return;
-    // Of names that differ only in case, the first in the file wins. A set, not FindPreset: a full table would take
-    // seconds to read.
-    const QString upper = name.toUpper();
-    if (names.contains(upper) || m_presets.size() >= kMaxPresets)
+    // Of names that differ only in case, the first in the file wins. A hash set, not FindPreset: a full table would
+    // take seconds to read.
+    if (m_presets.size() >= kMaxPresets || !names.insert(m_presets, name, qint16(m_presets.size())))
         return;
-    names.insert(upper);
-    append(name, zone, daylight, trimmedAndCut(fields[3], kTextLimit));
+    m_presets.append({std::move(name), zone, daylight, trimmedAndCut(fields[3], kTextLimit)});
 }
 
 bool PresetTable::SavePresets()
@@ -270,13 +334,29 @@ void PresetTable::removeStaleTemporaryFiles()
     }
 }
 
+// Written straight into one buffer: a full table is a megabyte, and this runs on the GUI thread at every save.
 QByteArray PresetTable::presetFileBytes() const
 {
-    QByteArray bytes;
+    // Two quoted fields, two numbers of at most six characters, three commas and CR LF.
+    constexpr qsizetype kFixed = 2 * 2 + 2 * 6 + 3 + 2;
+    qsizetype most = 0;
+    for (const PresetRecord& preset : m_presets)
+        most += preset.Name.size() + preset.DisplayText.size() + kFixed;
+    QByteArray bytes(most, Qt::Uninitialized);
+    char* out = bytes.data();
+    char* const end = out + most;
     for (const PresetRecord& preset : m_presets) {
-        bytes += quotedField(preset.Name) + ',' + QByteArray::number(preset.ZoneIndex) + ',' +
-                 QByteArray::number(preset.DaylightIndex) + ',' + quotedField(preset.DisplayText) + "\r\n";
+        out = writeQuoted(out, preset.Name);
+        *out++ = ',';
+        out = std::to_chars(out, end, preset.ZoneIndex).ptr;
+        *out++ = ',';
+        out = std::to_chars(out, end, preset.DaylightIndex).ptr;
+        *out++ = ',';
+        out = writeQuoted(out, preset.DisplayText);
+        *out++ = '\r';
+        *out++ = '\n';
     }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 
@@ -289,7 +369,7 @@ qint16 PresetTable::FindPreset(const QString& name) const
 {
     const QString key = name.toUpper();
     for (qsizetype p = 0; p < m_presets.size(); ++p) {
-        if (m_presets[p].UpperName == key)
+        if (upperEquals(m_presets[p].Name, key))
             return qint16(p);
     }
     return -1;
@@ -311,8 +391,6 @@ void PresetTable::append(const QString& name, qint16 zoneIndex, qint16 daylightI
     preset.ZoneIndex = zoneIndex;
     preset.DaylightIndex = daylightIndex;
     preset.DisplayText = text;
-    // From the trimmed name, so that the record is found by the name the list shows.
-    preset.UpperName = preset.Name.toUpper();
     m_presets.append(preset);
 }
 

@@ -5,7 +5,6 @@
 #include <QCollator>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 class Dialogs;
@@ -29,7 +28,6 @@ struct PresetRecord
     qint16 ZoneIndex = 0;     // position in TimeZoneList, not the code
     qint16 DaylightIndex = 0; // position in DaylightList
     QString DisplayText;
-    QString UpperName; // Name in upper case: the lookup key, so names are unique without regard to case; not stored
 
     bool operator==(const PresetRecord&) const = default;
 };
@@ -90,7 +88,8 @@ signals:
     void presetRemoved(const QString& name);
 
 private:
-    void addRead(const QList<QStringView>& fields, QSet<QString>& names);
+    class UpperNameSet;
+    void addRead(const QList<QStringView>& fields, UpperNameSet& names);
     void append(const QString& name, qint16 zoneIndex, qint16 daylightIndex, const QString& text);
     void removeStaleTemporaryFiles();
     void showFileMessage(const QString& headline);

@@ -6,15 +6,48 @@
 #include "ui/Twips.h"
 #include "ui/main/frmMain.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStringListModel>
+#include <QStyleFactory>
+#include <QTimer>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 const QChar kCR(13);
+
+// Reading, sorting and dropping a full table leave megabytes of freed small blocks among the live ones, which the
+// allocator keeps for itself; this gives their pages back to the system, in under a millisecond.
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+// A list that drops down below itself, ten rows at a time. Where the style would lay the popup over the list instead
+// (Fusion does), Qt measures the width of every entry and the height of every row first: a quarter of a second with
+// a full table, on the GUI thread, each time the list opens.
+class DropDownStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        return hint == SH_ComboBox_Popup ? 0 : QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // The list without presets is locked: it keeps its place in the tab order, so that Enter there presses the default
 // button as anywhere else outside a button, but it cannot be opened.
@@ -60,6 +93,16 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
     place(new QLabel(QStringLiteral("Preset Name"), this), "Label1", {240, 120, 975, 255});
     PresetName = new PresetList(this);
     place(PresetName, "PresetName", {240, 360, 2895, 315});
+    // A full table is 32,767 names: the list holds them as plain strings, filled in one go, and neither the list's
+    // size nor its popup's rows are worked out by measuring every name (the list has a fixed size anyway).
+    m_names = new QStringListModel(PresetName);
+    PresetName->setModel(m_names);
+    auto* style = new DropDownStyle(QStyleFactory::create(QApplication::style()->name()));
+    style->setParent(PresetName);
+    PresetName->setStyle(style);
+    PresetName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* rows = qobject_cast<QListView*>(PresetName->view()))
+        rows->setUniformItemSizes(true);
     EditButton = button("EditButton", QStringLiteral("&Edit..."), {3480, 360, 1215, 375});
     NewButton = button("NewButton", QStringLiteral("&New..."), {5040, 360, 1215, 375});
     RemoveButton = button("RemoveButton", QStringLiteral("&Remove"), {6600, 360, 1215, 375});
@@ -93,6 +136,12 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
     Form_Load();
 }
 
+frmPresets::~frmPresets()
+{
+    // Once the table and the list are gone.
+    QTimer::singleShot(0, &releaseFreedMemory);
+}
+
 void frmPresets::Form_Load()
 {
     const double dpi = LogicalDpi(&m_main);
@@ -101,8 +150,7 @@ void frmPresets::Form_Load()
     {
         // The whole list in one pass: entered one by one, a full table took most of a minute.
         const QSignalBlocker blocker(PresetName);
-        PresetName->clear();
-        PresetName->addItems(m_order.sorted(m_table.names()));
+        m_names->setStringList(m_order.sorted(m_table.names()));
     }
     if (!loaded) {
         select(-1);
@@ -113,10 +161,10 @@ void frmPresets::Form_Load()
     select(position);
     PresetName_Click(); // also when the position did not change
     UpdatePresetButtons();
+    releaseFreedMemory();
 }
 
-// The list keeps its names sorted; the selected entry stays selected.
-void frmPresets::listAdd(const QString& name)
+int frmPresets::sortedPosition(const QString& name) const
 {
     int at = 0;
     int end = PresetName->count();
@@ -127,8 +175,16 @@ void frmPresets::listAdd(const QString& name)
         else
             end = middle;
     }
+    return at;
+}
+
+// The list keeps its names sorted; the selected entry stays selected.
+void frmPresets::listAdd(const QString& name)
+{
+    const int at = sortedPosition(name);
     const QSignalBlocker blocker(PresetName);
-    PresetName->insertItem(at, name);
+    m_names->insertRows(at, 1);
+    m_names->setData(m_names->index(at), name);
 }
 
 void frmPresets::listRemove(const QString& name)
@@ -136,14 +192,15 @@ void frmPresets::listRemove(const QString& name)
     const int pos = FindListPosition(name);
     if (pos < 0)
         return;
-    const QString selected = PresetName->currentText();
+    const int selected = PresetName->currentIndex();
     {
         const QSignalBlocker blocker(PresetName);
-        PresetName->removeItem(pos);
+        m_names->removeRows(pos, 1);
     }
-    const int j = FindListPosition(selected);
-    if (j >= 0)
-        select(j);
+    // The selected entry moves up when one above it goes; when it goes itself, the one after it (or the new last one)
+    // takes its place.
+    if (selected >= 0 && selected != pos)
+        select(selected > pos ? selected - 1 : selected);
     else
         select(pos < PresetName->count() ? pos : PresetName->count() - 1);
 }
@@ -156,11 +213,16 @@ void frmPresets::select(int listPosition)
         PresetName->setCurrentIndex(listPosition);
 }
 
+// A binary search: the list is sorted. A name that differs from its entry only in case sorts right before or right
+// after it, since the order ignores case before it looks at the codes.
 int frmPresets::FindListPosition(const QString& name) const
 {
-    for (int j = 0; j < PresetName->count(); ++j)
-        if (PresetName->itemText(j).toUpper() == name.toUpper())
+    const int at = sortedPosition(name);
+    const QString key = name.toUpper();
+    for (const int j : {at, at - 1}) {
+        if (j >= 0 && j < PresetName->count() && PresetName->itemText(j).toUpper() == key)
             return j;
+    }
     return -1;
 }
 
