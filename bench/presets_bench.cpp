@@ -125,9 +125,20 @@ int main(int argc, char** argv)
         figures[name].push_back(t.wallMs());
         cpu[name].push_back(t.cpuSpent());
     };
-    const char* order[] = {"load table alone",  "save alone",     "open (to first paint)", "select",
-                           "type a letter",     "remove (with save)", "add (with save)",   "edit (with save)",
-                           "open the list", "close the list", "close", "VmRSS before open (MB)", "VmRSS open (MB)", "VmRSS closed (MB)"};
+    const char* order[] = {"load table alone",
+                           "save alone",
+                           "open (to first paint)",
+                           "select",
+                           "type a letter",
+                           "remove (with save)",
+                           "add (with save)",
+                           "edit (with save)",
+                           "open the list",
+                           "close the list",
+                           "close",
+                           "VmRSS before open (MB)",
+                           "VmRSS open (MB)",
+                           "VmRSS closed (MB)"};
     for (int run = 0; run < runs; ++run) {
         {
             QFile f(file);

@@ -7,6 +7,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <vector>
+
 class Dialogs;
 class SettingsStore;
 
@@ -17,6 +20,8 @@ public:
     PresetNameOrder();
     bool lessThan(const QString& a, const QString& b) const;
     QStringList sorted(const QStringList& names) const;
+    // The numbers 0 to count - 1 in the order of the names `nameAt` gives for them.
+    std::vector<qint16> sortedPositions(qint16 count, const std::function<QString(qint16)>& nameAt) const;
 
 private:
     QCollator m_collator;
@@ -32,8 +37,9 @@ struct PresetRecord
     bool operator==(const PresetRecord&) const = default;
 };
 
-// Positions in the table are insertion order; the window shows the names sorted and converts only by name. The window
-// keeps its list in step through presetAdded and presetRemoved, which arrive before the call that caused them returns.
+// Positions in the table are insertion order; the window shows the names sorted. The window keeps its list in step
+// through presetAdded and presetRemoved, which arrive, with the table already changed, before the call that caused
+// them returns.
 class PresetTable : public QObject
 {
     Q_OBJECT
@@ -50,9 +56,12 @@ public:
     // $XDG_DATA_HOME/Quillmarch/Quillmarch-Presets.txt: an installed program cannot write beside itself.
     static QString DefaultFilePath();
 
-    const QList<PresetRecord>& Presets() const { return m_presets; }
+    // A copy of the whole table, made at each call: for checks, not for work on a full table.
+    QList<PresetRecord> Presets() const;
+    PresetRecord preset(qint16 position) const;
+    QString presetName(qint16 position) const;
     QStringList names() const; // in table order
-    qint16 PresetCount() const { return qint16(m_presets.size()); }
+    qint16 PresetCount() const { return qint16(m_entries.size()); }
     QString PresetFilePath() const { return m_filePath; }
 
     // Replaces the table with the file's presets. A missing file is created empty; a file that exists but cannot be
@@ -84,18 +93,34 @@ public:
     void SavePresetIndex(int listPosition);
 
 signals:
-    void presetAdded(const QString& name);
-    void presetRemoved(const QString& name);
+    void presetAdded(const QString& name); // at the end of the table
+    void presetRemoved(qint16 position);   // the presets after it have moved up by one
 
 private:
+    // A preset's name and text lie in m_chars: a full table as 65,534 strings of their own took megabytes more.
+    struct Entry
+    {
+        qint32 at = 0; // the name, then the text
+        qint32 nameSize = 0;
+        qint32 textSize = 0;
+        qint16 zoneIndex = 0;
+        qint16 daylightIndex = 0;
+    };
+    QStringView nameOf(const Entry& entry) const { return QStringView(m_chars).sliced(entry.at, entry.nameSize); }
+    QStringView textOf(const Entry& entry) const
+    {
+        return QStringView(m_chars).sliced(entry.at + entry.nameSize, entry.textSize);
+    }
     class UpperNameSet;
     void addRead(const QList<QStringView>& fields, UpperNameSet& names);
-    void append(const QString& name, qint16 zoneIndex, qint16 daylightIndex, const QString& text);
+    void append(QStringView name, qint16 zoneIndex, qint16 daylightIndex, QStringView text);
     void removeStaleTemporaryFiles();
     void showFileMessage(const QString& headline);
 
     SettingsStore& m_settings;
     Dialogs& m_dialogs;
     QString m_filePath;
-    QList<PresetRecord> m_presets;
+    std::vector<Entry> m_entries;
+    QString m_chars;
+    qsizetype m_unusedChars = 0; // of removed presets, until the next compaction
 };

@@ -6,6 +6,7 @@
 #include "ui/Twips.h"
 #include "ui/main/frmMain.h"
 
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -15,7 +16,6 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStringListModel>
 #include <QStyleFactory>
 #include <QTimer>
 
@@ -48,6 +48,60 @@ public:
         return hint == SH_ComboBox_Popup ? 0 : QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
+
+} // namespace
+
+// The list's entries: the table's positions in sorted order. The names stay in the table, read when shown.
+class PresetListModel : public QAbstractListModel
+{
+public:
+    PresetListModel(const PresetTable& table, QObject* parent) : QAbstractListModel(parent), m_table(table) {}
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || size_t(index.row()) >= m_rows.size() ||
+            (role != Qt::DisplayRole && role != Qt::EditRole))
+            return {};
+        const qint16 position = m_rows[size_t(index.row())];
+        // While an entry goes, its position may already lie past the table's end.
+        return position < m_table.PresetCount() ? m_table.presetName(position) : QString();
+    }
+    void reset(std::vector<qint16> rows)
+    {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+    }
+    void insert(int row, qint16 position)
+    {
+        beginInsertRows({}, row, row);
+        m_rows.insert(m_rows.begin() + row, position);
+        endInsertRows();
+    }
+    // Takes out the entry of a position the table has just removed, and returns its row; -1 when there was none.
+    int remove(qint16 position)
+    {
+        const auto found = std::find(m_rows.begin(), m_rows.end(), position);
+        if (found == m_rows.end())
+            return -1;
+        const int row = int(found - m_rows.begin());
+        // The entries after it in the table have moved up; the names shown stay right while the row goes.
+        for (qint16& p : m_rows) {
+            if (p > position)
+                --p;
+        }
+        beginRemoveRows({}, row, row);
+        m_rows.erase(m_rows.begin() + row);
+        endRemoveRows();
+        return row;
+    }
+
+private:
+    const PresetTable& m_table;
+    std::vector<qint16> m_rows;
+};
+
+namespace {
 
 // The list without presets is locked: it keeps its place in the tab order, so that Enter there presses the default
 // button as anywhere else outside a button, but it cannot be opened.
@@ -93,10 +147,10 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
     place(new QLabel(QStringLiteral("Preset Name"), this), "Label1", {240, 120, 975, 255});
     PresetName = new PresetList(this);
     place(PresetName, "PresetName", {240, 360, 2895, 315});
-    // A full table is 32,767 names: the list holds them as plain strings, filled in one go, and neither the list's
-    // size nor its popup's rows are worked out by measuring every name (the list has a fixed size anyway).
-    m_names = new QStringListModel(PresetName);
-    PresetName->setModel(m_names);
+    // A full table is 32,767 names: the list holds table positions, filled in one go, and neither the list's size nor
+    // its popup's rows are worked out by measuring every name (the list has a fixed size anyway).
+    m_list = new PresetListModel(m_table, PresetName);
+    PresetName->setModel(m_list);
     auto* style = new DropDownStyle(QStyleFactory::create(QApplication::style()->name()));
     style->setParent(PresetName);
     PresetName->setStyle(style);
@@ -150,7 +204,8 @@ void frmPresets::Form_Load()
     {
         // The whole list in one pass: entered one by one, a full table took most of a minute.
         const QSignalBlocker blocker(PresetName);
-        m_names->setStringList(m_order.sorted(m_table.names()));
+        m_list->reset(
+            m_order.sortedPositions(m_table.PresetCount(), [this](qint16 p) { return m_table.presetName(p); }));
     }
     if (!loaded) {
         select(-1);
@@ -183,20 +238,19 @@ void frmPresets::listAdd(const QString& name)
 {
     const int at = sortedPosition(name);
     const QSignalBlocker blocker(PresetName);
-    m_names->insertRows(at, 1);
-    m_names->setData(m_names->index(at), name);
+    m_list->insert(at, qint16(m_table.PresetCount() - 1));
 }
 
-void frmPresets::listRemove(const QString& name)
+void frmPresets::listRemove(qint16 position)
 {
-    const int pos = FindListPosition(name);
-    if (pos < 0)
-        return;
     const int selected = PresetName->currentIndex();
+    int pos = -1;
     {
         const QSignalBlocker blocker(PresetName);
-        m_names->removeRows(pos, 1);
+        pos = m_list->remove(position);
     }
+    if (pos < 0)
+        return;
     // The selected entry moves up when one above it goes; when it goes itself, the one after it (or the new last one)
     // takes its place.
     if (selected >= 0 && selected != pos)
@@ -235,7 +289,7 @@ void frmPresets::PresetName_Click()
         TextDisplay->clear();
         return;
     }
-    const PresetRecord& preset = m_table.Presets().at(i);
+    const PresetRecord preset = m_table.preset(qint16(i));
     TimeZone->setText(QString(TimeZoneList[size_t(preset.ZoneIndex)].text));
     Daylight->setText(QString(DaylightList[size_t(preset.DaylightIndex)].text));
     TextDisplay->setText(preset.DisplayText);
@@ -261,7 +315,7 @@ void frmPresets::EditPreset(bool editMode)
     // Said before the editor opens, so that nobody types a new preset in vain; replacing one by its name still works.
     if (!editMode && m_table.PresetCount() >= PresetTable::kMaxPresets)
         tellListFull();
-    const PresetRecord from = i >= 0 ? m_table.Presets().at(i) : PresetRecord{};
+    const PresetRecord from = i >= 0 ? m_table.preset(qint16(i)) : PresetRecord{};
     m_PresetEdit = {editMode ? from.Name : QString(), from.ZoneIndex, from.DaylightIndex, from.DisplayText,
                     qint16(PresetTable::kNameLimit),  false};
     for (;;) {
@@ -334,7 +388,7 @@ void frmPresets::SelectButton_Click()
     if (i < 0)
         return;
     // Through the main window's own controls, so its change handling treats them as the operator's edits.
-    const PresetRecord& preset = m_table.Presets().at(i);
+    const PresetRecord preset = m_table.preset(qint16(i));
     m_main.TimeZone->setCurrentIndex(preset.ZoneIndex);
     m_main.Daylight->setCurrentIndex(preset.DaylightIndex);
     m_main.TextDisplay->setEditText(preset.DisplayText);

@@ -10,7 +10,7 @@ class Dialogs;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QStringListModel;
+class PresetListModel;
 class SettingsStore;
 class frmMain;
 
@@ -56,13 +56,13 @@ private:
     void tellListFull();
     int sortedPosition(const QString& name) const; // where the name stands, or would stand, in the list
     void listAdd(const QString& name);
-    void listRemove(const QString& name);
+    void listRemove(qint16 position);
     void select(int listPosition);
 
     frmMain& m_main;
     Dialogs& m_dialogs;
     PresetTable m_table;
     PresetNameOrder m_order;
-    QStringListModel* m_names = nullptr; // the list's entries
+    PresetListModel* m_list = nullptr; // the list's entries
     PresetEditRecord m_PresetEdit;
 };
