@@ -1,31 +1,17 @@
 // The presets: the table the presets window holds while it is open, and the file that keeps it between runs.
 #pragma once
 
+#include "presets/PresetNameOrder.h"
+
 #include <QByteArray>
-#include <QCollator>
 #include <QList>
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <vector>
 
 class Dialogs;
 class SettingsStore;
-
-// The order of the presets window's list: alphabetical as the operator's language reads it, without regard to case.
-class PresetNameOrder
-{
-public:
-    PresetNameOrder();
-    bool lessThan(const QString& a, const QString& b) const;
-    QStringList sorted(const QStringList& names) const;
-    // The numbers 0 to count - 1 in the order of the names `nameAt` gives for them.
-    std::vector<qint16> sortedPositions(qint16 count, const std::function<QString(qint16)>& nameAt) const;
-
-private:
-    QCollator m_collator;
-};
 
 struct PresetRecord
 {

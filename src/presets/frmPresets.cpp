@@ -3,20 +3,16 @@
 #include "model/Blanks.h"
 #include "model/CodeTables.h"
 #include "platform/Dialogs.h"
+#include "presets/PresetList.h"
 #include "ui/Twips.h"
 #include "ui/main/frmMain.h"
 
-#include <QAbstractListModel>
-#include <QApplication>
 #include <QComboBox>
 #include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStyleFactory>
 #include <QTimer>
 
 #ifdef __GLIBC__
@@ -35,86 +31,6 @@ void releaseFreedMemory()
 #endif
 }
 
-// A list that drops down below itself, ten rows at a time. Where the style would lay the popup over the list instead
-// (Fusion does), Qt measures the width of every entry and the height of every row first: a quarter of a second with
-// a full table, on the GUI thread, each time the list opens.
-class DropDownStyle : public QProxyStyle
-{
-public:
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
-        return hint == SH_ComboBox_Popup ? 0 : QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-} // namespace
-
-// The list's entries: the table's positions in sorted order. The names stay in the table, read when shown.
-class PresetListModel : public QAbstractListModel
-{
-public:
-    PresetListModel(const PresetTable& table, QObject* parent) : QAbstractListModel(parent), m_table(table) {}
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (!index.isValid() || size_t(index.row()) >= m_rows.size() ||
-            (role != Qt::DisplayRole && role != Qt::EditRole))
-            return {};
-        const qint16 position = m_rows[size_t(index.row())];
-        // While an entry goes, its position may already lie past the table's end.
-        return position < m_table.PresetCount() ? m_table.presetName(position) : QString();
-    }
-    void reset(std::vector<qint16> rows)
-    {
-        beginResetModel();
-        m_rows = std::move(rows);
-        endResetModel();
-    }
-    void insert(int row, qint16 position)
-    {
-        beginInsertRows({}, row, row);
-        m_rows.insert(m_rows.begin() + row, position);
-        endInsertRows();
-    }
-    // Takes out the entry of a position the table has just removed, and returns its row; -1 when there was none.
-    int remove(qint16 position)
-    {
-        const auto found = std::find(m_rows.begin(), m_rows.end(), position);
-        if (found == m_rows.end())
-            return -1;
-        const int row = int(found - m_rows.begin());
-        // The entries after it in the table have moved up; the names shown stay right while the row goes.
-        for (qint16& p : m_rows) {
-            if (p > position)
-                --p;
-        }
-        beginRemoveRows({}, row, row);
-        m_rows.erase(m_rows.begin() + row);
-        endRemoveRows();
-        return row;
-    }
-
-private:
-    const PresetTable& m_table;
-    std::vector<qint16> m_rows;
-};
-
-namespace {
-
-// The list without presets is locked: it keeps its place in the tab order, so that Enter there presses the default
-// button as anywhere else outside a button, but it cannot be opened.
-class PresetList : public QComboBox
-{
-public:
-    using QComboBox::QComboBox;
-    void showPopup() override
-    {
-        if (count() > 0)
-            QComboBox::showPopup();
-    }
-};
 } // namespace
 
 frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs, const QString& presetFile)
@@ -145,18 +61,10 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
         return b;
     };
     place(new QLabel(QStringLiteral("Preset Name"), this), "Label1", {240, 120, 975, 255});
-    PresetName = new PresetList(this);
+    auto* list = new PresetList(m_table, this);
+    m_list = &list->entries();
+    PresetName = list;
     place(PresetName, "PresetName", {240, 360, 2895, 315});
-    // A full table is 32,767 names: the list holds table positions, filled in one go, and neither the list's size nor
-    // its popup's rows are worked out by measuring every name (the list has a fixed size anyway).
-    m_list = new PresetListModel(m_table, PresetName);
-    PresetName->setModel(m_list);
-    auto* style = new DropDownStyle(QStyleFactory::create(QApplication::style()->name()));
-    style->setParent(PresetName);
-    PresetName->setStyle(style);
-    PresetName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto* rows = qobject_cast<QListView*>(PresetName->view()))
-        rows->setUniformItemSizes(true);
     EditButton = button("EditButton", QStringLiteral("&Edit..."), {3480, 360, 1215, 375});
     NewButton = button("NewButton", QStringLiteral("&New..."), {5040, 360, 1215, 375});
     RemoveButton = button("RemoveButton", QStringLiteral("&Remove"), {6600, 360, 1215, 375});
@@ -192,6 +100,11 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
 
 frmPresets::~frmPresets()
 {
+    // The list reads its names from the table, which goes first.
+    {
+        const QSignalBlocker blocker(PresetName);
+        m_list->reset({});
+    }
     // Once the table and the list are gone.
     QTimer::singleShot(0, &releaseFreedMemory);
 }
