@@ -166,7 +166,8 @@ int main(int argc, char** argv)
         };
         timed("select", [&] { list->setCurrentIndex(list->count() / 2 + run); });
         list->setFocus();
-        timed("type a letter", [&] { QTest::keyClick(list, Qt::Key_S); });
+        // No name starts with Q: the search goes through the whole list.
+        timed("type a letter", [&] { QTest::keyClick(list, Qt::Key_Q); });
         // Removed first: a full table has no room for the new one.
         timed("remove (with save)", [&] { window->RemoveButton->click(); });
         window->runEditor = [run](PresetEditRecord& edit) {
