@@ -29,7 +29,7 @@ void checkRules(const PresetTable& table)
     for (qsizetype p = 0; p < presets.size(); ++p) {
         const PresetRecord& preset = presets[p];
         if (preset.Name.isEmpty() || preset.Name.size() > PresetTable::kNameLimit || blankAtEnd(preset.Name) ||
-            preset.UpperName != preset.Name.toUpper() || table.FindPreset(preset.Name.toLower()) != p)
+            table.FindPreset(preset.Name.toLower()) != p)
             __builtin_trap();
         if (preset.ZoneIndex < 0 || size_t(preset.ZoneIndex) >= TimeZoneList.size() || preset.DaylightIndex < 0 ||
             size_t(preset.DaylightIndex) >= DaylightList.size())

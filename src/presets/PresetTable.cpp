@@ -11,15 +11,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
-#include <QRegularExpression>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <charconv>
 #include <memory>
-#include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -76,67 +73,39 @@ bool readNumber(QStringView field, qint16& value)
 }
 
 // Trimmed, cut, and trimmed again so that a cut cannot leave a blank at the end: the name must equal its list entry.
-QString trimmedAndCut(QStringView field, qsizetype limit)
+QStringView trimmedAndCut(QStringView field, qsizetype limit)
 {
-    return TrimBlanks(TrimBlanks(field).left(limit)).toString();
+    return TrimBlanks(TrimBlanks(field).left(limit));
 }
 
-// A double quote would end the field early when read back, a line end the record.
-QByteArray quotedField(QString text)
+// Whether `name` in upper case is `upper`. Names in plain ASCII, the usual case, are compared as they are, without an
+// upper-case copy: a lookup goes through a full table, and a table read from the file holds only the names.
+bool upperEquals(QStringView name, QStringView upper)
 {
-    text.replace(kQuote, QLatin1Char('\''));
-    text.replace(QChar(13), kBlank);
-    text.replace(QChar(10), kBlank);
-    return '"' + ToWindows1252(text) + '"';
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c >= 0x80)
+            return name.toString().toUpper() == upper;
+        // Up to here both are ASCII, so the upper-case form has this character at this place.
+        if (i >= upper.size() || upper[i].unicode() != (c >= u'a' && c <= u'z' ? c - (u'a' - u'A') : c))
+            return false;
+    }
+    return name.size() == upper.size();
+}
+
+// A double quote would end the field early when read back, a line end the record. Writes at `out` and returns the end.
+char* writeQuoted(char* out, QStringView text)
+{
+    *out++ = '"';
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        *out++ = u == u'"' ? '\'' : u == 13 || u == 10 ? ' ' : u < 0x80 ? char(u) : ToWindows1252(c);
+    }
+    *out++ = '"';
+    return out;
 }
 
 } // namespace
-
-PresetNameOrder::PresetNameOrder()
-    // Without a locale Qt compares character codes, which puts Élan after Zebra; English has no rules of its own, so
-    // it stands for the common order of the letters.
-    : m_collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : QLocale())
-{
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-}
-
-// Names the collator holds equal (it ignores some characters) are ordered by their upper-case codes, which are unique
-// in the table, so the order is total and the same on every run.
-bool PresetNameOrder::lessThan(const QString& a, const QString& b) const
-{
-    const int byCollator = m_collator.compare(a, b);
-    if (byCollator != 0)
-        return byCollator < 0;
-    const int byUpper = a.toUpper().compare(b.toUpper());
-    return byUpper != 0 ? byUpper < 0 : a < b;
-}
-
-QStringList PresetNameOrder::sorted(const QStringList& names) const
-{
-    // One sort key per name: comparing keys is far cheaper than collating the two texts again at every step.
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(names.size()));
-    QStringList upper;
-    upper.reserve(names.size());
-    for (const QString& name : names) {
-        keys.push_back(m_collator.sortKey(name));
-        upper.append(name.toUpper());
-    }
-    std::vector<qsizetype> order(size_t(names.size()));
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        const int byKey = keys[size_t(a)].compare(keys[size_t(b)]);
-        if (byKey != 0)
-            return byKey < 0;
-        const int byUpper = upper[a].compare(upper[b]);
-        return byUpper != 0 ? byUpper < 0 : names[a] < names[b];
-    });
-    QStringList result;
-    result.reserve(names.size());
-    for (const qsizetype i : order)
-        result.append(names[i]);
-    return result;
-}
 
 PresetTable::PresetTable(SettingsStore& settings, Dialogs& dialogs, const QString& filePath, QObject* parent)
     : QObject(parent), m_settings(settings), m_dialogs(dialogs), m_filePath(filePath)
@@ -150,7 +119,9 @@ QString PresetTable::DefaultFilePath()
 
 bool PresetTable::LoadPresets()
 {
-    m_presets.clear();
+    m_entries.clear();
+    m_chars.clear();
+    m_unusedChars = 0;
     // The file as the last save will leave it: reading the disk now would bring back what was just changed.
     if (const SaveQueue* queue = m_settings.saveQueue()) {
         if (const std::optional<QByteArray> pending = queue->pending(m_filePath)) {
@@ -173,9 +144,59 @@ bool PresetTable::LoadPresets()
     return true;
 }
 
+// The upper-case forms of the names read so far, as positions in the table: open addressing in one array, so that
+// reading a full table makes no allocation per name beyond the names themselves.
+class PresetTable::UpperNameSet
+{
+public:
+    explicit UpperNameSet(qsizetype expected)
+    {
+        qsizetype size = 16;
+        while (size < 2 * expected)
+            size *= 2;
+        m_slots.assign(size_t(size), -1);
+    }
+    // False when a name with the same upper-case form is in already; else `position` is where the caller puts it.
+    bool insert(const PresetTable& table, QStringView name, qint16 position)
+    {
+        // At most half full, so that the search for a free slot stays short.
+        if (2 * size_t(m_count + 1) > m_slots.size()) {
+            std::vector<qint16> old(m_slots.size() * 2, -1);
+            old.swap(m_slots);
+            for (const qint16 p : old) {
+                if (p >= 0)
+                    m_slots[slotOf(table, table.nameOf(table.m_entries[size_t(p)]).toString().toUpper())] = p;
+            }
+        }
+        const size_t slot = slotOf(table, name.toString().toUpper());
+        if (m_slots[slot] >= 0)
+            return false;
+        m_slots[slot] = position;
+        ++m_count;
+        return true;
+    }
+
+private:
+    // The slot holding that upper-case form, or the empty one where it belongs.
+    size_t slotOf(const PresetTable& table, const QString& upper) const
+    {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t slot = qHash(upper) & mask;; slot = (slot + 1) & mask) {
+            const qint16 p = m_slots[slot];
+            if (p < 0 || upperEquals(table.nameOf(table.m_entries[size_t(p)]), upper))
+                return slot;
+        }
+    }
+
+    std::vector<qint16> m_slots;
+    qsizetype m_count = 0;
+};
+
 void PresetTable::readPresets(const QByteArray& bytes)
 {
-    m_presets.clear();
+    m_entries.clear();
+    m_chars.clear();
+    m_unusedChars = 0;
     // A byte-order mark from an editor that saved the file as UTF-8 is not part of the first name.
     const bool bom = bytes.startsWith("\xEF\xBB\xBF");
     // One byte is one character, so the separators keep their places. CR LF, LF and CR all end a line.
@@ -184,7 +205,12 @@ void PresetTable::readPresets(const QByteArray& bytes)
     QList<QStringView> fields;
     QList<QStringView> lineFields;
     bool endsWithComma = false;
-    QSet<QString> names;
+    // Room for one preset a line, so that a full table is not copied over and over while it grows.
+    const qsizetype lines = std::min<qsizetype>(bytes.count('\n') + bytes.count('\r') + 1, kMaxPresets);
+    m_entries.reserve(size_t(lines));
+    // Each character of a name or a text is one byte of the file; what is not used goes after reading.
+    m_chars.reserve(std::min<qsizetype>(bytes.size(), kMaxPresets * (kNameLimit + kTextLimit)));
+    UpperNameSet names(lines);
     const auto take = [&] {
         // A record that ends with a comma after its third field has an empty text.
         if (fields.size() == 3 && endsWithComma)
@@ -215,22 +241,21 @@ void PresetTable::readPresets(const QByteArray& bytes)
             take();
     }
     take();
+    m_chars.squeeze();
 }
 
-void PresetTable::addRead(const QList<QStringView>& fields, QSet<QString>& names)
+void PresetTable::addRead(const QList<QStringView>& fields, UpperNameSet& names)
 {
-    const QString name = trimmedAndCut(fields[0], kNameLimit);
+    const QStringView name = trimmedAndCut(fields[0], kNameLimit);
     qint16 zone = 0, daylight = 0;
     // A position outside its list would make the windows read past it.
     if (name.isEmpty() || !readNumber(fields[1], zone) || !readNumber(fields[2], daylight) || zone < 0 ||
         zone >= qint16(TimeZoneList.size()) || daylight < 0 || daylight >= qint16(DaylightList.size()))
         return;
-    // Of names that differ only in case, the first in the file wins. A set, not FindPreset: a full table would take
-    // seconds to read.
-    const QString upper = name.toUpper();
-    if (names.contains(upper) || m_presets.size() >= kMaxPresets)
+    // Of names that differ only in case, the first in the file wins. A hash set, not FindPreset: a full table would
+    // take seconds to read.
+    if (PresetCount() >= kMaxPresets || !names.insert(*this, name, PresetCount()))
         return;
-    names.insert(upper);
     append(name, zone, daylight, trimmedAndCut(fields[3], kTextLimit));
 }
 
@@ -290,22 +315,44 @@ void PresetTable::removeStaleTemporaryFiles()
 {
     const QFileInfo info(m_filePath);
     const QString prefix = info.fileName() + kTemporaryInfix;
-    const QRegularExpression temporary(QStringLiteral("^") + QRegularExpression::escape(prefix) +
-                                       QStringLiteral("[A-Za-z0-9]{6}$"));
+    // The prefix and QTemporaryFile's six letters and digits, compared by hand: a name filter or a regular expression
+    // would load the regular-expression library, half a megabyte of memory, for this alone.
+    const auto temporary = [&prefix](const QString& name) {
+        const QStringView suffix = QStringView(name).sliced(std::min(prefix.size(), name.size()));
+        return name.startsWith(prefix) && suffix.size() == 6 && std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+                   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+               });
+    };
     QDir folder = info.absoluteDir();
-    for (const QString& name : folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
-        if (temporary.match(name).hasMatch())
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (temporary(name))
             folder.remove(name);
     }
 }
 
+// Written straight into one buffer: a full table is a megabyte, and this runs on the GUI thread at every save.
 QByteArray PresetTable::presetFileBytes() const
 {
-    QByteArray bytes;
-    for (const PresetRecord& preset : m_presets) {
-        bytes += quotedField(preset.Name) + ',' + QByteArray::number(preset.ZoneIndex) + ',' +
-                 QByteArray::number(preset.DaylightIndex) + ',' + quotedField(preset.DisplayText) + "\r\n";
+    // Two quoted fields, two numbers of at most six characters, three commas and CR LF.
+    constexpr qsizetype kFixed = 2 * 2 + 2 * 6 + 3 + 2;
+    qsizetype most = 0;
+    for (const Entry& entry : m_entries)
+        most += entry.nameSize + entry.textSize + kFixed;
+    QByteArray bytes(most, Qt::Uninitialized);
+    char* out = bytes.data();
+    char* const end = out + most;
+    for (const Entry& entry : m_entries) {
+        out = writeQuoted(out, nameOf(entry));
+        *out++ = ',';
+        out = std::to_chars(out, end, entry.zoneIndex).ptr;
+        *out++ = ',';
+        out = std::to_chars(out, end, entry.daylightIndex).ptr;
+        *out++ = ',';
+        out = writeQuoted(out, textOf(entry));
+        *out++ = '\r';
+        *out++ = '\n';
     }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 
@@ -317,8 +364,8 @@ void PresetTable::showFileMessage(Dialogs& dialogs, const QString& filePath, con
 qint16 PresetTable::FindPreset(const QString& name) const
 {
     const QString key = name.toUpper();
-    for (qsizetype p = 0; p < m_presets.size(); ++p) {
-        if (m_presets[p].UpperName == key)
+    for (size_t p = 0; p < m_entries.size(); ++p) {
+        if (upperEquals(nameOf(m_entries[p]), key))
             return qint16(p);
     }
     return -1;
@@ -326,45 +373,74 @@ qint16 PresetTable::FindPreset(const QString& name) const
 
 qint16 PresetTable::AddPreset(const QString& name, qint16 zoneIndex, qint16 daylightIndex, const QString& text)
 {
-    if (m_presets.size() >= kMaxPresets)
+    if (PresetCount() >= kMaxPresets)
         return -1;
-    append(name, zoneIndex, daylightIndex, text);
-    emit presetAdded(m_presets.constLast().Name);
-    return qint16(m_presets.size() - 1);
+    append(TrimBlanks(name), zoneIndex, daylightIndex, text);
+    emit presetAdded(presetName(PresetCount() - 1));
+    return qint16(PresetCount() - 1);
 }
 
-void PresetTable::append(const QString& name, qint16 zoneIndex, qint16 daylightIndex, const QString& text)
+void PresetTable::append(QStringView name, qint16 zoneIndex, qint16 daylightIndex, QStringView text)
 {
-    PresetRecord preset;
-    preset.Name = TrimBlanks(name).toString();
-    preset.ZoneIndex = zoneIndex;
-    preset.DaylightIndex = daylightIndex;
-    preset.DisplayText = text;
-    // From the trimmed name, so that the record is found by the name the list shows.
-    preset.UpperName = preset.Name.toUpper();
-    m_presets.append(preset);
+    m_entries.push_back({qint32(m_chars.size()), qint32(name.size()), qint32(text.size()), zoneIndex, daylightIndex});
+    m_chars += name;
+    m_chars += text;
+}
+
+PresetRecord PresetTable::preset(qint16 position) const
+{
+    const Entry& entry = m_entries.at(size_t(position));
+    return {nameOf(entry).toString(), entry.zoneIndex, entry.daylightIndex, textOf(entry).toString()};
+}
+
+QString PresetTable::presetName(qint16 position) const
+{
+    return nameOf(m_entries.at(size_t(position))).toString();
+}
+
+QList<PresetRecord> PresetTable::Presets() const
+{
+    QList<PresetRecord> result;
+    result.reserve(PresetCount());
+    for (qint16 p = 0; p < PresetCount(); ++p)
+        result.append(preset(p));
+    return result;
 }
 
 QStringList PresetTable::names() const
 {
     QStringList result;
-    result.reserve(m_presets.size());
-    for (const PresetRecord& preset : m_presets)
-        result.append(preset.Name);
+    result.reserve(PresetCount());
+    for (const Entry& entry : m_entries)
+        result.append(nameOf(entry).toString());
     return result;
 }
 
 void PresetTable::RemovePreset(qint16 position)
 {
-    if (position < 0 || position >= m_presets.size())
+    if (position < 0 || position >= PresetCount())
         return;
-    const QString name = m_presets.takeAt(position).Name;
-    emit presetRemoved(name);
+    const Entry removed = m_entries[size_t(position)];
+    m_entries.erase(m_entries.begin() + position);
+    m_unusedChars += removed.nameSize + removed.textSize;
+    // Edits append and leave their old characters behind: once these are half of the string, it is made anew.
+    if (m_unusedChars > m_chars.size() / 2) {
+        QString kept;
+        kept.reserve(m_chars.size() - m_unusedChars);
+        for (Entry& entry : m_entries) {
+            const qint32 at = qint32(kept.size());
+            kept += QStringView(m_chars).sliced(entry.at, entry.nameSize + entry.textSize);
+            entry.at = at;
+        }
+        m_chars = kept;
+        m_unusedChars = 0;
+    }
+    emit presetRemoved(position);
 }
 
 qint16 PresetTable::storedListPosition() const
 {
-    if (m_presets.isEmpty())
+    if (m_entries.empty())
         return -1;
     bool ok = false;
     const qint16 stored = m_settings.GetSetting(kIndexKey, QStringLiteral("0")).toShort(&ok);

@@ -1,27 +1,17 @@
 // The presets: the table the presets window holds while it is open, and the file that keeps it between runs.
 #pragma once
 
+#include "presets/PresetNameOrder.h"
+
 #include <QByteArray>
-#include <QCollator>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
+
+#include <vector>
 
 class Dialogs;
 class SettingsStore;
-
-// The order of the presets window's list: alphabetical as the operator's language reads it, without regard to case.
-class PresetNameOrder
-{
-public:
-    PresetNameOrder();
-    bool lessThan(const QString& a, const QString& b) const;
-    QStringList sorted(const QStringList& names) const;
-
-private:
-    QCollator m_collator;
-};
 
 struct PresetRecord
 {
@@ -29,13 +19,13 @@ struct PresetRecord
     qint16 ZoneIndex = 0;     // position in TimeZoneList, not the code
     qint16 DaylightIndex = 0; // position in DaylightList
     QString DisplayText;
-    QString UpperName; // Name in upper case: the lookup key, so names are unique without regard to case; not stored
 
     bool operator==(const PresetRecord&) const = default;
 };
 
-// Positions in the table are insertion order; the window shows the names sorted and converts only by name. The window
-// keeps its list in step through presetAdded and presetRemoved, which arrive before the call that caused them returns.
+// Positions in the table are insertion order; the window shows the names sorted. The window keeps its list in step
+// through presetAdded and presetRemoved, which arrive, with the table already changed, before the call that caused
+// them returns.
 class PresetTable : public QObject
 {
     Q_OBJECT
@@ -52,9 +42,12 @@ public:
     // $XDG_DATA_HOME/Quillmarch/Quillmarch-Presets.txt: an installed program cannot write beside itself.
     static QString DefaultFilePath();
 
-    const QList<PresetRecord>& Presets() const { return m_presets; }
+    // A copy of the whole table, made at each call: for checks, not for work on a full table.
+    QList<PresetRecord> Presets() const;
+    PresetRecord preset(qint16 position) const;
+    QString presetName(qint16 position) const;
     QStringList names() const; // in table order
-    qint16 PresetCount() const { return qint16(m_presets.size()); }
+    qint16 PresetCount() const { return qint16(m_entries.size()); }
     QString PresetFilePath() const { return m_filePath; }
 
     // Replaces the table with the file's presets. A missing file is created empty; a file that exists but cannot be
@@ -88,17 +81,34 @@ public:
     void SavePresetIndex(int listPosition);
 
 signals:
-    void presetAdded(const QString& name);
-    void presetRemoved(const QString& name);
+    void presetAdded(const QString& name); // at the end of the table
+    void presetRemoved(qint16 position);   // the presets after it have moved up by one
 
 private:
-    void addRead(const QList<QStringView>& fields, QSet<QString>& names);
-    void append(const QString& name, qint16 zoneIndex, qint16 daylightIndex, const QString& text);
+    // A preset's name and text lie in m_chars: a full table as 65,534 strings of their own took megabytes more.
+    struct Entry
+    {
+        qint32 at = 0; // the name, then the text
+        qint32 nameSize = 0;
+        qint32 textSize = 0;
+        qint16 zoneIndex = 0;
+        qint16 daylightIndex = 0;
+    };
+    QStringView nameOf(const Entry& entry) const { return QStringView(m_chars).sliced(entry.at, entry.nameSize); }
+    QStringView textOf(const Entry& entry) const
+    {
+        return QStringView(m_chars).sliced(entry.at + entry.nameSize, entry.textSize);
+    }
+    class UpperNameSet;
+    void addRead(const QList<QStringView>& fields, UpperNameSet& names);
+    void append(QStringView name, qint16 zoneIndex, qint16 daylightIndex, QStringView text);
     void removeStaleTemporaryFiles();
     static void showFileMessage(Dialogs& dialogs, const QString& filePath, const QString& headline);
 
     SettingsStore& m_settings;
     Dialogs& m_dialogs;
     QString m_filePath;
-    QList<PresetRecord> m_presets;
+    std::vector<Entry> m_entries;
+    QString m_chars;
+    qsizetype m_unusedChars = 0; // of removed presets, until the next compaction
 };

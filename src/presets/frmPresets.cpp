@@ -3,6 +3,7 @@
 #include "model/Blanks.h"
 #include "model/CodeTables.h"
 #include "platform/Dialogs.h"
+#include "presets/PresetList.h"
 #include "ui/Twips.h"
 #include "ui/main/frmMain.h"
 
@@ -12,22 +13,24 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 const QChar kCR(13);
 
-// The list without presets is locked: it keeps its place in the tab order, so that Enter there presses the default
-// button as anywhere else outside a button, but it cannot be opened.
-class PresetList : public QComboBox
+// Reading, sorting and dropping a full table leave megabytes of freed small blocks among the live ones, which the
+// allocator keeps for itself; this gives their pages back to the system, in under a millisecond.
+void releaseFreedMemory()
 {
-public:
-    using QComboBox::QComboBox;
-    void showPopup() override
-    {
-        if (count() > 0)
-            QComboBox::showPopup();
-    }
-};
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
 } // namespace
 
 frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs, const QString& presetFile)
@@ -58,7 +61,9 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
         return b;
     };
     place(new QLabel(QStringLiteral("Preset Name"), this), "Label1", {240, 120, 975, 255});
-    PresetName = new PresetList(this);
+    auto* list = new PresetList(m_table, this);
+    m_list = &list->entries();
+    PresetName = list;
     place(PresetName, "PresetName", {240, 360, 2895, 315});
     EditButton = button("EditButton", QStringLiteral("&Edit..."), {3480, 360, 1215, 375});
     NewButton = button("NewButton", QStringLiteral("&New..."), {5040, 360, 1215, 375});
@@ -93,6 +98,17 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
     Form_Load();
 }
 
+frmPresets::~frmPresets()
+{
+    // The list reads its names from the table, which goes first.
+    {
+        const QSignalBlocker blocker(PresetName);
+        m_list->reset({});
+    }
+    // Once the table and the list are gone.
+    QTimer::singleShot(0, &releaseFreedMemory);
+}
+
 void frmPresets::Form_Load()
 {
     const double dpi = LogicalDpi(&m_main);
@@ -101,8 +117,8 @@ void frmPresets::Form_Load()
     {
         // The whole list in one pass: entered one by one, a full table took most of a minute.
         const QSignalBlocker blocker(PresetName);
-        PresetName->clear();
-        PresetName->addItems(m_order.sorted(m_table.names()));
+        m_list->reset(
+            m_order.sortedPositions(m_table.PresetCount(), [this](qint16 p) { return m_table.presetName(p); }));
     }
     if (!loaded) {
         select(-1);
@@ -113,10 +129,10 @@ void frmPresets::Form_Load()
     select(position);
     PresetName_Click(); // also when the position did not change
     UpdatePresetButtons();
+    releaseFreedMemory();
 }
 
-// The list keeps its names sorted; the selected entry stays selected.
-void frmPresets::listAdd(const QString& name)
+int frmPresets::sortedPosition(const QString& name) const
 {
     int at = 0;
     int end = PresetName->count();
@@ -127,23 +143,31 @@ void frmPresets::listAdd(const QString& name)
         else
             end = middle;
     }
-    const QSignalBlocker blocker(PresetName);
-    PresetName->insertItem(at, name);
+    return at;
 }
 
-void frmPresets::listRemove(const QString& name)
+// The list keeps its names sorted; the selected entry stays selected.
+void frmPresets::listAdd(const QString& name)
 {
-    const int pos = FindListPosition(name);
-    if (pos < 0)
-        return;
-    const QString selected = PresetName->currentText();
+    const int at = sortedPosition(name);
+    const QSignalBlocker blocker(PresetName);
+    m_list->insert(at, qint16(m_table.PresetCount() - 1));
+}
+
+void frmPresets::listRemove(qint16 position)
+{
+    const int selected = PresetName->currentIndex();
+    int pos = -1;
     {
         const QSignalBlocker blocker(PresetName);
-        PresetName->removeItem(pos);
+        pos = m_list->remove(position);
     }
-    const int j = FindListPosition(selected);
-    if (j >= 0)
-        select(j);
+    if (pos < 0)
+        return;
+    // The selected entry moves up when one above it goes; when it goes itself, the one after it (or the new last one)
+    // takes its place.
+    if (selected >= 0 && selected != pos)
+        select(selected > pos ? selected - 1 : selected);
     else
         select(pos < PresetName->count() ? pos : PresetName->count() - 1);
 }
@@ -156,11 +180,16 @@ void frmPresets::select(int listPosition)
         PresetName->setCurrentIndex(listPosition);
 }
 
+// A binary search: the list is sorted. A name that differs from its entry only in case sorts right before or right
+// after it, since the order ignores case before it looks at the codes.
 int frmPresets::FindListPosition(const QString& name) const
 {
-    for (int j = 0; j < PresetName->count(); ++j)
-        if (PresetName->itemText(j).toUpper() == name.toUpper())
+    const int at = sortedPosition(name);
+    const QString key = name.toUpper();
+    for (const int j : {at, at - 1}) {
+        if (j >= 0 && j < PresetName->count() && PresetName->itemText(j).toUpper() == key)
             return j;
+    }
     return -1;
 }
 
@@ -173,7 +202,7 @@ void frmPresets::PresetName_Click()
         TextDisplay->clear();
         return;
     }
-    const PresetRecord& preset = m_table.Presets().at(i);
+    const PresetRecord preset = m_table.preset(qint16(i));
     TimeZone->setText(QString(TimeZoneList[size_t(preset.ZoneIndex)].text));
     Daylight->setText(QString(DaylightList[size_t(preset.DaylightIndex)].text));
     TextDisplay->setText(preset.DisplayText);
@@ -199,7 +228,7 @@ void frmPresets::EditPreset(bool editMode)
     // Said before the editor opens, so that nobody types a new preset in vain; replacing one by its name still works.
     if (!editMode && m_table.PresetCount() >= PresetTable::kMaxPresets)
         tellListFull();
-    const PresetRecord from = i >= 0 ? m_table.Presets().at(i) : PresetRecord{};
+    const PresetRecord from = i >= 0 ? m_table.preset(qint16(i)) : PresetRecord{};
     m_PresetEdit = {editMode ? from.Name : QString(), from.ZoneIndex, from.DaylightIndex, from.DisplayText,
                     qint16(PresetTable::kNameLimit),  false};
     for (;;) {
@@ -272,7 +301,7 @@ void frmPresets::SelectButton_Click()
     if (i < 0)
         return;
     // Through the main window's own controls, so its change handling treats them as the operator's edits.
-    const PresetRecord& preset = m_table.Presets().at(i);
+    const PresetRecord preset = m_table.preset(qint16(i));
     m_main.TimeZone->setCurrentIndex(preset.ZoneIndex);
     m_main.Daylight->setCurrentIndex(preset.DaylightIndex);
     m_main.TextDisplay->setEditText(preset.DisplayText);

@@ -10,6 +10,7 @@ class Dialogs;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class PresetListModel;
 class SettingsStore;
 class frmMain;
 
@@ -21,6 +22,7 @@ public:
     // Loads the table from `presetFile` (the default path in the program) each time the window is made.
     frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
                const QString& presetFile = PresetTable::DefaultFilePath());
+    ~frmPresets() override;
 
     PresetTable& table() { return m_table; }
     int FindListPosition(const QString& name) const;
@@ -52,13 +54,15 @@ private:
     void UpdatePresetButtons();
     void EditPreset(bool editMode);
     void tellListFull();
+    int sortedPosition(const QString& name) const; // where the name stands, or would stand, in the list
     void listAdd(const QString& name);
-    void listRemove(const QString& name);
+    void listRemove(qint16 position);
     void select(int listPosition);
 
     frmMain& m_main;
     Dialogs& m_dialogs;
     PresetTable m_table;
     PresetNameOrder m_order;
+    PresetListModel* m_list = nullptr; // the list's entries
     PresetEditRecord m_PresetEdit;
 };
