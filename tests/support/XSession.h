@@ -52,6 +52,8 @@ public:
     // Empty when the main window is on screen and the line is open, else what went wrong.
     QString start();
     QString mainWindow() const { return m_mainWindow; } // its window id, once started
+    qint64 processId() const { return m_program.processId(); }
+    int lineMaster() const { return m_pty.master; } // non-blocking; for readers of their own instead of packetsUntil
 
     // Window ids by title (an extended regular expression, matched ignoring case); empty when none shows in time.
     QString waitForWindow(const QString& title, int timeoutMs = 10000);

@@ -1,0 +1,405 @@
+// Operator actions against the ticks: the real program under Xvfb with every clock in group A (every tick sends) and
+// 32,767 presets, driven with xdotool, while a receiver thread times every packet. Prints, per action, the longest
+// gap between two packets from just before the action until a settle time after it, and how long the action took.
+// Asserts nothing.
+//   stall_bench PROGRAM [--slow-fsync]
+// With --slow-fsync the program runs under strace with every fsync and fdatasync delayed by 2 s, and only the
+// actions that save are measured.
+#include "support/RealProgram.h"
+#include "support/XSession.h"
+#include "ui/Twips.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <poll.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr double kDpi = 96; // as the session tells the program
+constexpr int kPresets = 32767;
+constexpr int kSettleMs = 1000;
+constexpr int kSlowMs = 120000; // an action that has not completed by then is reported as such
+
+// Control places in twips, as the windows lay them out.
+const QRectF kMainPresets{4935, 330, 1185, 330};
+const QRectF kMainApply{5130, 2415, 1185, 330};
+const QRectF kMainHelp{6450, 330, 1185, 330};
+const QRectF kEdit{3480, 360, 1215, 375};
+const QRectF kNew{5040, 360, 1215, 375};
+const QRectF kRemove{6600, 360, 1215, 375};
+const QRectF kSelect{6600, 2520, 1215, 375};
+const QString kPresetsWindow = QStringLiteral("Presets Selection$");
+const QString kEditor = QStringLiteral("Editing Preset$");
+const QString kRemoveQuestion = QStringLiteral("Remove Preset from List$");
+const QString kMap = QStringLiteral("Map of Clock Locations");
+const QString kSummary = QStringLiteral("Quillmarch Summary$");
+const QString kMessage = QStringLiteral("^Quillmarch$");
+
+double nowMs()
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Times the first byte of every packet on the line, on a thread of its own.
+class Receiver
+{
+public:
+    explicit Receiver(int master) : m_master(master), m_thread([this] { loop(); }) {}
+    ~Receiver()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    // The longest gap between two packets over [from, to]: from the last packet before `from` to the first after
+    // `to`, or to now when none has come since.
+    double longestGap(double from, double to)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        double longest = 0, previous = -1;
+        for (double t : m_arrivals) {
+            if (t <= from) {
+                previous = t;
+                continue;
+            }
+            if (previous >= 0)
+                longest = std::max(longest, t - previous);
+            previous = t;
+            if (t > to)
+                return longest;
+        }
+        return previous < 0 ? 0 : std::max(longest, nowMs() - previous);
+    }
+    bool packetSince(double t)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return !m_arrivals.empty() && m_arrivals.back() > t;
+    }
+
+private:
+    void loop()
+    {
+        char buffer[4096];
+        while (!m_stop) {
+            pollfd readable = {m_master, POLLIN, 0};
+            if (::poll(&readable, 1, 100) != 1)
+                continue;
+            const double t = nowMs();
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            std::lock_guard<std::mutex> lock(m_mutex);
+            for (ssize_t i = 0; i < n; ++i, ++m_bytes)
+                if (m_bytes % 50 == 0)
+                    m_arrivals.push_back(t);
+        }
+    }
+
+    int m_master;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::vector<double> m_arrivals;
+    long long m_bytes = 0;
+    std::thread m_thread;
+};
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs, int pollMs = 20)
+{
+    const double end = nowMs() + timeoutMs;
+    while (!done()) {
+        if (nowMs() > end)
+            return false;
+        QThread::msleep(pollMs);
+    }
+    return true;
+}
+
+class Bench
+{
+public:
+    Bench(const XDisplay& display, OperatorSession& session, Receiver& receiver, qint64 programPid)
+        : m_display(display.name()), m_session(session), m_receiver(receiver), m_pid(programPid)
+    {}
+
+    QByteArray xdotool(const QStringList& arguments)
+    {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral("xdotool"), arguments);
+        if (!tool.waitForFinished(10000)) {
+            tool.kill();
+            tool.waitForFinished();
+        }
+        return tool.readAllStandardOutput();
+    }
+    void click(const QString& window, const QRectF& twips)
+    {
+        const QPoint at = TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), kDpi).center();
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("mousemove"),
+                 QStringLiteral("--sync"), QStringLiteral("--window"), window, QString::number(at.x()),
+                 QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
+    }
+    void key(const QString& keys)
+    {
+        xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40")} + keys.split(u' '));
+    }
+    QString visible(const QString& title)
+    {
+        return QString::fromLatin1(xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                            QStringLiteral("--name"), title}))
+            .split(u'\n', Qt::SkipEmptyParts)
+            .value(0);
+    }
+    bool shown(const QString& title) { return !visible(title).isEmpty(); }
+    // Waits for a window outside of any measure; its id, empty when it does not show.
+    QString waitShown(const QString& title, int timeoutMs = kSlowMs)
+    {
+        QString id;
+        waitFor([&] { return !(id = visible(title)).isEmpty(); }, timeoutMs);
+        return id;
+    }
+
+    // The presets file by identity: every save renames a new file over it.
+    QString presetsStamp() const
+    {
+        struct stat s = {};
+        if (::stat(QFile::encodeName(m_session.presetsPath()).constData(), &s) != 0)
+            return {};
+        return QStringLiteral("%1.%2.%3").arg(s.st_ino).arg(s.st_mtim.tv_nsec).arg(s.st_size);
+    }
+
+    // One action: `act` starts it, `done` tells when it has completed. The gap is looked at from just before `act`
+    // to `kSettleMs` after completion, waiting for the next packet when the line is quiet.
+    void measure(const QString& name, const std::function<void()>& act, const std::function<bool()>& done)
+    {
+        const double start = nowMs();
+        act();
+        const bool completed = waitFor(done, kSlowMs);
+        const double took = nowMs() - start;
+        QThread::msleep(kSettleMs);
+        const double until = nowMs();
+        waitFor([&] { return m_receiver.packetSince(until); }, kSlowMs, 10);
+        const double gap = m_receiver.longestGap(start, until);
+        std::printf("%-44s %12.0f %12s\n", qPrintable(name), gap,
+                    completed ? qPrintable(QString::number(took, 'f', 0)) : "not done");
+        std::fflush(stdout);
+    }
+
+    double residentMb() const { return double(ResidentKiB(m_pid)) / 1024.0; }
+
+    void openPresets(const QString& name)
+    {
+        measure(
+            name, [&] { click(m_session.mainWindow(), kMainPresets); }, [&] { return shown(kPresetsWindow); });
+    }
+
+    // The actions that save: remove, add and edit a preset (the presets file), apply a group (the settings).
+    void saves(const QString& opening, const QString& note)
+    {
+        openPresets(opening);
+        const QString presets = waitShown(kPresetsWindow);
+
+        click(presets, kRemove);
+        waitShown(kRemoveQuestion, 10000);
+        QString before = presetsStamp();
+        measure(
+            QStringLiteral("remove a preset (save)") + note, [&] { key(QStringLiteral("y")); },
+            [&] { return presetsStamp() != before && !shown(kRemoveQuestion); });
+
+        click(presets, kNew);
+        waitShown(kEditor, 10000);
+        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("Bench new")});
+        before = presetsStamp();
+        measure(
+            QStringLiteral("add a preset (save)") + note, [&] { key(QStringLiteral("Return")); },
+            [&] { return presetsStamp() != before && !shown(kEditor); });
+
+        click(presets, kEdit);
+        waitShown(kEditor, 10000);
+        key(QStringLiteral("Down"));
+        before = presetsStamp();
+        measure(
+            QStringLiteral("edit a preset (save)") + note, [&] { key(QStringLiteral("Return")); },
+            [&] { return presetsStamp() != before && !shown(kEditor); });
+
+        // The selected preset goes into the main window's fields, and Apply stores the group.
+        click(presets, kSelect);
+        waitFor([&] { return !shown(kPresetsWindow); }, 10000);
+        const QString group = m_session.setting(QStringLiteral("Group-A"));
+        measure(
+            QStringLiteral("apply group A (settings save)") + note, [&] { click(m_session.mainWindow(), kMainApply); },
+            [&] { return m_session.setting(QStringLiteral("Group-A")) != group; });
+    }
+
+    // The Help menu's entry `downs` steps down, chosen with Enter inside the measure.
+    void helpEntry(const QString& name, int downs, const QString& window)
+    {
+        click(m_session.mainWindow(), kMainHelp);
+        QThread::msleep(400); // the menu pops up at the pointer
+        key(QStringList(downs, QStringLiteral("Down")).join(u' '));
+        measure(
+            name, [&] { key(QStringLiteral("Return")); }, [&] { return shown(window); });
+    }
+    void close(const QString& name, const QString& window, const QString& keys)
+    {
+        const QString id = visible(window);
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
+        measure(
+            name, [&] { key(keys); }, [&] { return !shown(window); });
+    }
+
+private:
+    QString m_display;
+    OperatorSession& m_session;
+    Receiver& m_receiver;
+    qint64 m_pid;
+};
+
+QByteArray presetsFile()
+{
+    QByteArray bytes;
+    for (int i = 1; i <= kPresets; ++i)
+        bytes += QStringLiteral("\"Bench %1\",%2,%3,\"TEXT %1\"\r\n")
+                     .arg(i, 5, 10, QLatin1Char('0'))
+                     .arg(i % 29)
+                     .arg(i % 39)
+                     .toLatin1();
+    return bytes;
+}
+
+// A site plan of 6000 x 4000 pixels with detail all over, so that it decodes as a photograph would.
+bool writeMap(const QString& path)
+{
+    QImage map(6000, 4000, QImage::Format_RGB32);
+    for (int y = 0; y < map.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(map.scanLine(y));
+        for (int x = 0; x < map.width(); ++x)
+            line[x] = qRgb((x * 7 + y) & 255, (x ^ y) & 255, ((x * y) >> 6) & 255);
+    }
+    return map.save(path, "JPEG", 85);
+}
+
+// The program itself when strace runs it: strace's only child.
+qint64 tracedChild(qint64 stracePid)
+{
+    qint64 child = -1;
+    waitFor(
+        [&] {
+            QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(stracePid));
+            if (children.open(QIODevice::ReadOnly))
+                child = children.readAll().trimmed().split(' ').value(0).toLongLong();
+            return child > 0;
+        },
+        10000, 50);
+    return child;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    const bool slowFsync = arguments.contains(QStringLiteral("--slow-fsync"));
+    const QStringList programs = QStringList(arguments).filter(QRegularExpression(QStringLiteral("^[^-]")));
+    if (programs.size() != 1) {
+        std::fprintf(stderr, "usage: stall_bench PROGRAM [--slow-fsync]\n");
+        return 2;
+    }
+    if (const QString missing = XDisplay::missingTools(); !missing.isEmpty()) {
+        std::fprintf(stderr, "needs %s\n", qPrintable(missing));
+        return 1;
+    }
+    if (slowFsync && QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty()) {
+        std::fprintf(stderr, "--slow-fsync needs strace\n");
+        return 1;
+    }
+
+    // A copy of the program in a folder of its own, beside the large map: the program looks in its own folder first.
+    QTemporaryDir folder;
+    const QString copy = folder.filePath(QStringLiteral("quillmarch"));
+    if (!QFile::copy(programs.first(), copy) ||
+        !QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+        std::fprintf(stderr, "cannot copy %s\n", qPrintable(programs.first()));
+        return 1;
+    }
+    if (!slowFsync && !writeMap(folder.filePath(QStringLiteral("clientmap.jpg")))) {
+        std::fprintf(stderr, "cannot write the map picture\n");
+        return 1;
+    }
+    QString started = copy;
+    if (slowFsync) {
+        started = folder.filePath(QStringLiteral("slow-fsync"));
+        QFile wrapper(started);
+        if (!wrapper.open(QIODevice::WriteOnly))
+            return 1;
+        wrapper.write("#!/bin/sh\nexec strace -f -e inject=fsync:delay_enter=2000000 "
+                      "-e inject=fdatasync:delay_enter=2000000 -o /dev/null \"" +
+                      QFile::encodeName(copy) + "\" \"$@\"\n");
+        wrapper.close();
+        wrapper.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    qputenv("QUILLMARCH_BINARY", QFile::encodeName(started));
+
+    XDisplay display;
+    if (const QString problem = display.start(); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        return 1;
+    }
+    OperatorSession session(display, "Group-A=\"0-127\\t8\\t30\\tBENCH\\t0\"\n", presetsFile());
+    const double launched = nowMs();
+    if (const QString problem = session.start(); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        return 1;
+    }
+    const qint64 pid = slowFsync ? tracedChild(session.processId()) : session.processId();
+    std::printf("main window and line up %.0f ms after the start%s\n", nowMs() - launched,
+                slowFsync ? " (under strace, fsync and fdatasync delayed by 2 s)" : "");
+    std::printf("%-44s %12s %12s\n", "action", "gap (ms)", "took (ms)");
+    int status = 0;
+    {
+        Receiver receiver(session.lineMaster());
+        Bench bench(display, session, receiver, pid);
+        QThread::msleep(2000); // past the start-up
+
+        if (slowFsync) {
+            bench.saves(QStringLiteral("open presets"), QStringLiteral(", slow fsync"));
+        } else {
+            bench.openPresets(QStringLiteral("open presets (32,767)"));
+            QThread::msleep(1000);
+            const double resident = bench.residentMb();
+            bench.close(QStringLiteral("close presets"), kPresetsWindow, QStringLiteral("Escape"));
+            bench.saves(QStringLiteral("open presets, again"), {});
+            bench.helpEntry(QStringLiteral("map (6000 x 4000 JPEG)"), 2, kMap);
+            bench.close(QStringLiteral("close the map"), kMap, QStringLiteral("alt+F4"));
+            bench.helpEntry(QStringLiteral("summary"), 3, kSummary);
+            bench.close(QStringLiteral("close the summary"), kSummary, QStringLiteral("alt+F4"));
+            bench.helpEntry(QStringLiteral("clock-sync report"), 6, kMessage);
+            bench.close(QStringLiteral("close the report"), kMessage, QStringLiteral("Return"));
+            std::printf("resident memory, presets window open on %d presets: %.1f MB\n", kPresets, resident);
+        }
+        std::printf("resident memory at the end: %.1f MB\n", bench.residentMb());
+    }
+    // strace ends when the program it runs does.
+    if (slowFsync && pid > 0) {
+        ::kill(pid_t(pid), SIGTERM);
+        if (!waitFor([&] { return !QFile::exists(QStringLiteral("/proc/%1").arg(pid)); }, 5000, 50)) {
+            ::kill(pid_t(pid), SIGKILL);
+            status = 1;
+        }
+    }
+    return status;
+}
