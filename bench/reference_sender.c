@@ -1,5 +1,6 @@
 /* The best a sender can do on this machine: one 50-byte write every 333 ms on an absolute monotonic schedule.
- *   reference_sender PATH COUNT    writes COUNT packets to PATH (a pseudo-terminal's slave), the first at once. */
+ *   reference_sender PATH [COUNT]    writes COUNT packets (without one: until it is ended) to PATH, a pseudo-terminal's
+ *                                    slave, the first at once. */
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -9,8 +10,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: reference_sender PATH COUNT\n");
+    if (argc < 2 || argc > 3) {
+        fprintf(stderr, "usage: reference_sender PATH [COUNT]\n");
         return 2;
     }
     const int fd = open(argv[1], O_WRONLY | O_NOCTTY);
@@ -26,7 +27,7 @@ int main(int argc, char** argv)
     packet[49] = (unsigned char)-sum;
     struct timespec deadline;
     clock_gettime(CLOCK_MONOTONIC, &deadline);
-    for (int n = atoi(argv[2]); n > 0; --n) {
+    for (long n = argc > 2 ? atol(argv[2]) : -1; n != 0; --n) {
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, NULL);
         if (write(fd, packet, sizeof packet) != (ssize_t)sizeof packet)
             return 1;

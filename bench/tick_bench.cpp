@@ -1,6 +1,8 @@
 // Measures the real program's ticks from the receiving side, beside a reference sender in the same run: both are
 // started together, each writes to its own pseudo-terminal, and one receiver times the first byte of every packet on
-// both. Prints each run and the median over the runs; asserts nothing.
+// both. Both are measured over the same stretch of time, from the program's first packet on: the reference's first
+// packets would otherwise compete with the program's start-up, which the program's own figures do not see.
+// Prints each run and the median over the runs; asserts nothing.
 //   tick_bench PROGRAM [TICKS] [RUNS]
 #include "app/ClockPacket.h"
 #include "support/RealProgram.h"
@@ -81,13 +83,22 @@ struct Figures
     double median = 0, p99 = 0, max = 0, drift = 0;
 };
 
-Figures figuresOf(const std::vector<double>& arrivals, size_t intervals)
+// The `intervals` intervals from the first packet at or after `from`.
+Figures figuresOf(const std::vector<double>& all, double from, size_t intervals)
 {
+    const auto first = std::lower_bound(all.begin(), all.end(), from);
+    const std::vector<double> arrivals(first, first + std::ptrdiff_t(intervals + 1));
     std::vector<double> errors;
     for (size_t i = 1; i <= intervals; ++i)
         errors.push_back(std::fabs(arrivals[i] - arrivals[i - 1] - kIntervalMs));
     return {percentile(errors, 0.5), percentile(errors, 0.99), percentile(errors, 1.0),
             arrivals[intervals] - arrivals[0] - kIntervalMs * double(intervals)};
+}
+
+// How many packets of `all` came at or after `from`.
+size_t countFrom(const std::vector<double>& all, double from)
+{
+    return size_t(all.end() - std::lower_bound(all.begin(), all.end(), from));
 }
 
 struct Run
@@ -129,7 +140,7 @@ bool runOnce(const QString& program, const QString& sender, int intervals, Run& 
     quillmarch.setProcessEnvironment(ProgramEnvironment(home));
     const double startedAt = nowMs();
     startChild(quillmarch, program, {quill.slavePath});
-    startChild(referenceSender, sender, {reference.slavePath, QString::number(intervals + 1)});
+    startChild(referenceSender, sender, {reference.slavePath});
     const auto finish = [&](const char* problem) {
         stop(referenceSender);
         stop(quillmarch);
@@ -142,7 +153,8 @@ bool runOnce(const QString& program, const QString& sender, int intervals, Run& 
 
     const size_t wanted = size_t(intervals) + 1;
     double cpuStart = -1, cpuStartMs = 0, cpuEnd = -1, cpuEndMs = 0;
-    while (quill.arrivals.size() < wanted || reference.arrivals.size() < wanted) {
+    const auto programStart = [&] { return quill.arrivals.empty() ? 1e300 : quill.arrivals.front(); };
+    while (quill.arrivals.size() < wanted || countFrom(reference.arrivals, programStart()) < wanted) {
         std::array<pollfd, 2> lines = {pollfd{quill.master, POLLIN, 0}, pollfd{reference.master, POLLIN, 0}};
         if (::poll(lines.data(), lines.size(), 10000) <= 0)
             return finish("no packet on either line for 10 s");
@@ -163,8 +175,8 @@ bool runOnce(const QString& program, const QString& sender, int intervals, Run& 
         }
     }
     finish(nullptr);
-    run.program = figuresOf(quill.arrivals, size_t(intervals));
-    run.reference = figuresOf(reference.arrivals, size_t(intervals));
+    run.program = figuresOf(quill.arrivals, programStart(), size_t(intervals));
+    run.reference = figuresOf(reference.arrivals, programStart(), size_t(intervals));
     run.cpuPercent = 100.0 * (cpuEnd - cpuStart) / ((cpuEndMs - cpuStartMs) / 1000.0);
     run.firstPacketMs = quill.arrivals.front() - startedAt;
     return true;
