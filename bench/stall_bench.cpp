@@ -2,9 +2,9 @@
 // 32,767 presets, driven with xdotool, while a receiver thread times every packet. Prints, per action, the longest
 // gap between two packets from just before the action until a settle time after it, and how long the action took.
 // Asserts nothing.
-//   stall_bench PROGRAM [--slow-fsync]
-// With --slow-fsync the program runs under strace with every fsync and fdatasync delayed by 2 s, and only the
-// actions that save are measured.
+//   stall_bench PROGRAM [RUNS] [--slow-fsync]
+// Each run starts the program afresh; with more than one run the medians follow. With --slow-fsync the program runs
+// under strace with every fsync and fdatasync delayed by 2 s, and only the actions that save are measured.
 #include "support/RealProgram.h"
 #include "support/XSession.h"
 #include "ui/Twips.h"
@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -114,6 +115,31 @@ private:
     std::thread m_thread;
 };
 
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? NAN : values[values.size() / 2];
+}
+
+// Figures by name, in the order first measured, one value per run.
+struct Figures
+{
+    struct Row
+    {
+        QString name;
+        std::vector<double> gaps, tooks; // NaN: not done
+    };
+    std::vector<Row> rows;
+    Row& operator[](const QString& name)
+    {
+        for (Row& row : rows)
+            if (row.name == name)
+                return row;
+        rows.push_back({name, {}, {}});
+        return rows.back();
+    }
+};
+
 bool waitFor(const std::function<bool()>& done, int timeoutMs, int pollMs = 20)
 {
     const double end = nowMs() + timeoutMs;
@@ -128,8 +154,8 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs, int pollMs = 20)
 class Bench
 {
 public:
-    Bench(const XDisplay& display, OperatorSession& session, Receiver& receiver, qint64 programPid)
-        : m_display(display.name()), m_session(session), m_receiver(receiver), m_pid(programPid)
+    Bench(const XDisplay& display, OperatorSession& session, Receiver& receiver, qint64 programPid, Figures& figures)
+        : m_display(display.name()), m_session(session), m_receiver(receiver), m_pid(programPid), m_figures(figures)
     {}
 
     QByteArray xdotool(const QStringList& arguments)
@@ -193,6 +219,8 @@ public:
         const double until = nowMs();
         waitFor([&] { return m_receiver.packetSince(until); }, kSlowMs, 10);
         const double gap = m_receiver.longestGap(start, until);
+        m_figures[name].gaps.push_back(gap);
+        m_figures[name].tooks.push_back(completed ? took : NAN);
         std::printf("%-44s %12.0f %12s\n", qPrintable(name), gap,
                     completed ? qPrintable(QString::number(took, 'f', 0)) : "not done");
         std::fflush(stdout);
@@ -266,6 +294,7 @@ private:
     OperatorSession& m_session;
     Receiver& m_receiver;
     qint64 m_pid;
+    Figures& m_figures;
 };
 
 QByteArray presetsFile()
@@ -307,6 +336,58 @@ qint64 tracedChild(qint64 stracePid)
     return child;
 }
 
+// One run of the program on `display`; false when it could not be started.
+bool runOnce(const XDisplay& display, bool slowFsync, Figures& figures)
+{
+    OperatorSession session(display, "Group-A=\"0-127\\t8\\t30\\tBENCH\\t0\"\n", presetsFile());
+    const double launched = nowMs();
+    if (const QString problem = session.start(); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        return false;
+    }
+    const qint64 pid = slowFsync ? tracedChild(session.processId()) : session.processId();
+    const QString up = QStringLiteral("main window and line up after the start");
+    figures[up].tooks.push_back(nowMs() - launched);
+    std::printf("%-44s %12s %12.0f\n", qPrintable(up), "", figures[up].tooks.back());
+    bool ended = true;
+    {
+        Receiver receiver(session.lineMaster());
+        Bench bench(display, session, receiver, pid, figures);
+        QThread::msleep(2000); // past the start-up
+
+        if (slowFsync) {
+            bench.saves(QStringLiteral("open presets"), QStringLiteral(", slow fsync"));
+        } else {
+            bench.openPresets(QStringLiteral("open presets (32,767)"));
+            QThread::msleep(1000);
+            const double resident = bench.residentMb();
+            bench.close(QStringLiteral("close presets"), kPresetsWindow, QStringLiteral("Escape"));
+            bench.saves(QStringLiteral("open presets, again"), {});
+            bench.helpEntry(QStringLiteral("map (6000 x 4000 JPEG)"), 2, kMap);
+            bench.close(QStringLiteral("close the map"), kMap, QStringLiteral("alt+F4"));
+            bench.helpEntry(QStringLiteral("summary"), 3, kSummary);
+            bench.close(QStringLiteral("close the summary"), kSummary, QStringLiteral("alt+F4"));
+            bench.helpEntry(QStringLiteral("clock-sync report"), 6, kMessage);
+            bench.close(QStringLiteral("close the report"), kMessage, QStringLiteral("Return"));
+            const QString open = QStringLiteral("resident MB, presets window open");
+            figures[open].tooks.push_back(resident);
+            std::printf("%-44s %12s %12.1f\n", qPrintable(open), "", resident);
+        }
+        const QString end = QStringLiteral("resident MB at the end");
+        figures[end].tooks.push_back(bench.residentMb());
+        std::printf("%-44s %12s %12.1f\n", qPrintable(end), "", figures[end].tooks.back());
+    }
+    // strace ends when the program it runs does.
+    if (slowFsync && pid > 0) {
+        ::kill(pid_t(pid), SIGTERM);
+        if (!waitFor([&] { return !QFile::exists(QStringLiteral("/proc/%1").arg(pid)); }, 5000, 50)) {
+            ::kill(pid_t(pid), SIGKILL);
+            ended = false;
+        }
+    }
+    return ended;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -315,8 +396,9 @@ int main(int argc, char** argv)
     const QStringList arguments = app.arguments().mid(1);
     const bool slowFsync = arguments.contains(QStringLiteral("--slow-fsync"));
     const QStringList programs = QStringList(arguments).filter(QRegularExpression(QStringLiteral("^[^-]")));
-    if (programs.size() != 1) {
-        std::fprintf(stderr, "usage: stall_bench PROGRAM [--slow-fsync]\n");
+    const int runs = std::max(1, programs.value(1, QStringLiteral("1")).toInt());
+    if (programs.isEmpty() || programs.size() > 2) {
+        std::fprintf(stderr, "usage: stall_bench PROGRAM [RUNS] [--slow-fsync]\n");
         return 2;
     }
     if (const QString missing = XDisplay::missingTools(); !missing.isEmpty()) {
@@ -359,47 +441,28 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(problem));
         return 1;
     }
-    OperatorSession session(display, "Group-A=\"0-127\\t8\\t30\\tBENCH\\t0\"\n", presetsFile());
-    const double launched = nowMs();
-    if (const QString problem = session.start(); !problem.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(problem));
-        return 1;
+    Figures figures;
+    for (int run = 1; run <= runs; ++run) {
+        std::printf("run %d%s\n%-44s %12s %12s\n", run,
+                    slowFsync ? ", under strace: every fsync and fdatasync delayed by 2 s" : "", "action", "gap (ms)",
+                    "took (ms)");
+        if (!runOnce(display, slowFsync, figures))
+            return 1;
     }
-    const qint64 pid = slowFsync ? tracedChild(session.processId()) : session.processId();
-    std::printf("main window and line up %.0f ms after the start%s\n", nowMs() - launched,
-                slowFsync ? " (under strace, fsync and fdatasync delayed by 2 s)" : "");
-    std::printf("%-44s %12s %12s\n", "action", "gap (ms)", "took (ms)");
-    int status = 0;
-    {
-        Receiver receiver(session.lineMaster());
-        Bench bench(display, session, receiver, pid);
-        QThread::msleep(2000); // past the start-up
-
-        if (slowFsync) {
-            bench.saves(QStringLiteral("open presets"), QStringLiteral(", slow fsync"));
-        } else {
-            bench.openPresets(QStringLiteral("open presets (32,767)"));
-            QThread::msleep(1000);
-            const double resident = bench.residentMb();
-            bench.close(QStringLiteral("close presets"), kPresetsWindow, QStringLiteral("Escape"));
-            bench.saves(QStringLiteral("open presets, again"), {});
-            bench.helpEntry(QStringLiteral("map (6000 x 4000 JPEG)"), 2, kMap);
-            bench.close(QStringLiteral("close the map"), kMap, QStringLiteral("alt+F4"));
-            bench.helpEntry(QStringLiteral("summary"), 3, kSummary);
-            bench.close(QStringLiteral("close the summary"), kSummary, QStringLiteral("alt+F4"));
-            bench.helpEntry(QStringLiteral("clock-sync report"), 6, kMessage);
-            bench.close(QStringLiteral("close the report"), kMessage, QStringLiteral("Return"));
-            std::printf("resident memory, presets window open on %d presets: %.1f MB\n", kPresets, resident);
-        }
-        std::printf("resident memory at the end: %.1f MB\n", bench.residentMb());
-    }
-    // strace ends when the program it runs does.
-    if (slowFsync && pid > 0) {
-        ::kill(pid_t(pid), SIGTERM);
-        if (!waitFor([&] { return !QFile::exists(QStringLiteral("/proc/%1").arg(pid)); }, 5000, 50)) {
-            ::kill(pid_t(pid), SIGKILL);
-            status = 1;
+    if (runs > 1) {
+        std::printf("\nmedian over %d runs\n%-44s %12s %12s\n", runs, "action", "gap (ms)", "took (ms)");
+        for (const Figures::Row& row : figures.rows) {
+            const std::vector<double> gaps = row.gaps;
+            std::vector<double> tooks;
+            std::copy_if(row.tooks.begin(), row.tooks.end(), std::back_inserter(tooks),
+                         [](double t) { return !std::isnan(t); });
+            const QString gap = gaps.empty() ? QString() : QString::number(median(gaps), 'f', 0);
+            const QString took =
+                tooks.size() < row.tooks.size()
+                    ? QStringLiteral("%1 not done").arg(row.tooks.size() - tooks.size())
+                    : QString::number(median(tooks), 'f', row.name.contains(QStringLiteral("MB")) ? 1 : 0);
+            std::printf("%-44s %12s %12s\n", qPrintable(row.name), qPrintable(gap), qPrintable(took));
         }
     }
-    return status;
+    return 0;
 }
