@@ -127,7 +127,7 @@ struct Figures
     struct Row
     {
         QString name;
-        std::vector<double> gaps, tooks; // NaN: not done
+        std::vector<double> gaps, tooks, onDisk; // NaN: not done
     };
     std::vector<Row> rows;
     Row& operator[](const QString& name)
@@ -135,7 +135,7 @@ struct Figures
         for (Row& row : rows)
             if (row.name == name)
                 return row;
-        rows.push_back({name, {}, {}});
+        rows.push_back({name, {}, {}, {}});
         return rows.back();
     }
 };
@@ -207,22 +207,32 @@ public:
         return QStringLiteral("%1.%2.%3").arg(s.st_ino).arg(s.st_mtim.tv_nsec).arg(s.st_size);
     }
 
-    // One action: `act` starts it, `done` tells when it has completed. The gap is looked at from just before `act`
-    // to `kSettleMs` after completion, waiting for the next packet when the line is quiet.
-    void measure(const QString& name, const std::function<void()>& act, const std::function<bool()>& done)
+    // One action: `act` starts it, `done` tells when the operator sees it completed (none: nothing to see from
+    // outside), `landed` (for a save) when its file has been replaced. The gap is looked at from just before `act` to
+    // `kSettleMs` after both, waiting for the next packet when the line is quiet.
+    void measure(const QString& name, const std::function<void()>& act, const std::function<bool()>& done,
+                 const std::function<bool()>& landed = {})
     {
         const double start = nowMs();
         act();
-        const bool completed = waitFor(done, kSlowMs);
-        const double took = nowMs() - start;
+        const bool completed = !done || waitFor(done, kSlowMs);
+        const double took = done ? nowMs() - start : NAN;
+        const bool saved = landed && waitFor(landed, kSlowMs);
+        const double onDisk = nowMs() - start;
         QThread::msleep(kSettleMs);
         const double until = nowMs();
         waitFor([&] { return m_receiver.packetSince(until); }, kSlowMs, 10);
         const double gap = m_receiver.longestGap(start, until);
         m_figures[name].gaps.push_back(gap);
-        m_figures[name].tooks.push_back(completed ? took : NAN);
-        std::printf("%-44s %12.0f %12s\n", qPrintable(name), gap,
-                    completed ? qPrintable(QString::number(took, 'f', 0)) : "not done");
+        if (done)
+            m_figures[name].tooks.push_back(completed ? took : NAN);
+        if (landed)
+            m_figures[name].onDisk.push_back(saved ? onDisk : NAN);
+        const auto shownMs = [](bool measured, bool reached, double ms) {
+            return !measured ? QStringLiteral("-") : reached ? QString::number(ms, 'f', 0) : QStringLiteral("not done");
+        };
+        std::printf("%-44s %12.0f %12s %12s\n", qPrintable(name), gap, qPrintable(shownMs(bool(done), completed, took)),
+                    qPrintable(shownMs(bool(landed), saved, onDisk)));
         std::fflush(stdout);
     }
 
@@ -245,7 +255,7 @@ public:
         QString before = presetsStamp();
         measure(
             QStringLiteral("remove a preset (save)") + note, [&] { key(QStringLiteral("y")); },
-            [&] { return presetsStamp() != before && !shown(kRemoveQuestion); });
+            [&] { return !shown(kRemoveQuestion); }, [&] { return presetsStamp() != before; });
 
         click(presets, kNew);
         waitShown(kEditor, 10000);
@@ -253,7 +263,7 @@ public:
         before = presetsStamp();
         measure(
             QStringLiteral("add a preset (save)") + note, [&] { key(QStringLiteral("Return")); },
-            [&] { return presetsStamp() != before && !shown(kEditor); });
+            [&] { return !shown(kEditor); }, [&] { return presetsStamp() != before; });
 
         click(presets, kEdit);
         waitShown(kEditor, 10000);
@@ -261,7 +271,7 @@ public:
         before = presetsStamp();
         measure(
             QStringLiteral("edit a preset (save)") + note, [&] { key(QStringLiteral("Return")); },
-            [&] { return presetsStamp() != before && !shown(kEditor); });
+            [&] { return !shown(kEditor); }, [&] { return presetsStamp() != before; });
 
         // The selected preset goes into the main window's fields, and Apply stores the group.
         click(presets, kSelect);
@@ -269,7 +279,7 @@ public:
         const QString group = m_session.setting(QStringLiteral("Group-A"));
         measure(
             QStringLiteral("apply group A (settings save)") + note, [&] { click(m_session.mainWindow(), kMainApply); },
-            [&] { return m_session.setting(QStringLiteral("Group-A")) != group; });
+            {}, [&] { return m_session.setting(QStringLiteral("Group-A")) != group; });
     }
 
     // The Help menu's entry `downs` steps down, chosen with Enter inside the measure.
@@ -443,25 +453,29 @@ int main(int argc, char** argv)
     }
     Figures figures;
     for (int run = 1; run <= runs; ++run) {
-        std::printf("run %d%s\n%-44s %12s %12s\n", run,
+        std::printf("run %d%s\n%-44s %12s %12s %12s\n", run,
                     slowFsync ? ", under strace: every fsync and fdatasync delayed by 2 s" : "", "action", "gap (ms)",
-                    "took (ms)");
+                    "took (ms)", "on disk (ms)");
         if (!runOnce(display, slowFsync, figures))
             return 1;
     }
     if (runs > 1) {
-        std::printf("\nmedian over %d runs\n%-44s %12s %12s\n", runs, "action", "gap (ms)", "took (ms)");
+        std::printf("\nmedian over %d runs\n%-44s %12s %12s %12s\n", runs, "action", "gap (ms)", "took (ms)",
+                    "on disk (ms)");
         for (const Figures::Row& row : figures.rows) {
-            const std::vector<double> gaps = row.gaps;
-            std::vector<double> tooks;
-            std::copy_if(row.tooks.begin(), row.tooks.end(), std::back_inserter(tooks),
-                         [](double t) { return !std::isnan(t); });
-            const QString gap = gaps.empty() ? QString() : QString::number(median(gaps), 'f', 0);
-            const QString took =
-                tooks.size() < row.tooks.size()
-                    ? QStringLiteral("%1 not done").arg(row.tooks.size() - tooks.size())
-                    : QString::number(median(tooks), 'f', row.name.contains(QStringLiteral("MB")) ? 1 : 0);
-            std::printf("%-44s %12s %12s\n", qPrintable(row.name), qPrintable(gap), qPrintable(took));
+            const int decimals = row.name.contains(QStringLiteral("MB")) ? 1 : 0;
+            const auto medianText = [decimals](const std::vector<double>& all) {
+                std::vector<double> reached;
+                std::copy_if(all.begin(), all.end(), std::back_inserter(reached),
+                             [](double t) { return !std::isnan(t); });
+                if (all.empty())
+                    return QString();
+                if (reached.size() < all.size())
+                    return QStringLiteral("%1 not done").arg(all.size() - reached.size());
+                return QString::number(median(reached), 'f', decimals);
+            };
+            std::printf("%-44s %12s %12s %12s\n", qPrintable(row.name), qPrintable(medianText(row.gaps)),
+                        qPrintable(medianText(row.tooks)), qPrintable(medianText(row.onDisk)));
         }
     }
     return 0;
