@@ -73,6 +73,7 @@ restore() {
 interrupted() {
     restore
     echo "interrupted; the tree is restored, logs in $logs" >&2
+    echo "the build in $build/ may hold planted code until it is built again (cmake --build $build)" >&2
     exit 130
 }
 trap restore EXIT
