@@ -64,6 +64,23 @@ results=$logs/results.tsv
 : >"$results"
 planted_file=
 
+sid_file=$logs/suite.sid
+
+# Ends, by process id, what is still running in the suite's session; notes it in the log ($1).
+end_leftovers() {
+    [[ -s $sid_file ]] || return 0
+    local sid pids
+    sid=$(<"$sid_file")
+    pids=$(ps -eo pid=,sid= | awk -v s="$sid" '$2 == s { print $1 }')
+    if [[ -n $pids ]]; then
+        { echo "left running by the suite, ended:"; ps -o pid=,args= -p "${pids//$'\n'/,}"; } >>"$1" 2>&1 || true
+        # shellcheck disable=SC2086
+        kill -KILL $pids 2>/dev/null || true
+        echo "  processes left running by the suite were ended (see $1)" >&2
+    fi
+    rm -f "$sid_file"
+}
+
 restore() {
     if [[ -n $planted_file ]]; then
         git checkout -- "$planted_file"
@@ -71,6 +88,7 @@ restore() {
     fi
 }
 interrupted() {
+    end_leftovers "$logs/interrupted.log"
     restore
     echo "interrupted; the tree is restored, logs in $logs" >&2
     echo "the build in $build/ may hold planted code until it is built again (cmake --build $build)" >&2
@@ -83,18 +101,26 @@ build_all() { # $1: log file
     cmake --build "$build" ${build_jobs:+-j "$build_jobs"} >"$1" 2>&1
 }
 
-# Runs the suite; prints the names of the test programs that failed (or timed out), one a line.
-run_suite() { # $1: log file
+# Runs the suite; writes the names of the test programs that failed (or timed out) to $2, one a line.
+run_suite() { # $1: log file, $2: list of failed programs
     local failed=$build/Testing/Temporary/LastTestsFailed.log
     rm -f "$failed"
     local args=(--test-dir "$build" -j "$jobs" --timeout 300 --no-tests=error)
     [[ -n $filter ]] && args+=(-R "$filter")
     local rc=0
-    ctest "${args[@]}" >"$1" 2>&1 || rc=$?
+    # In a session of its own, so that whatever a test leaves running (a planted fault can keep the program from
+    # ending) is found by the session and ended afterwards. Waited for with `wait`, which Ctrl-C interrupts.
+    rm -f "$sid_file"
+    # A job started with & has SIGINT ignored, which its tests would inherit: they get the default back.
+    setsid env --default-signal=INT,QUIT bash -c 'echo $$ >"$0"; exec "$@"' "$sid_file" ctest "${args[@]}" >"$1" 2>&1 &
+    wait $! || rc=$?
+    end_leftovers "$1"
     if [[ -f $failed ]]; then
-        cut -d: -f2- "$failed"
+        cut -d: -f2- "$failed" >"$2"
     elif ((rc != 0)); then
-        echo "(ctest itself failed, see $1)"
+        echo "(ctest itself failed, see $1)" >"$2"
+    else
+        : >"$2"
     fi
 }
 
@@ -141,10 +167,10 @@ build_all "$logs/clean.build.log" || { echo "the clean tree does not build: see 
 declare -A unplanted_failures=()
 if ((baseline)); then
     echo "running the suite unplanted" >&2
-    failed=$(run_suite "$logs/baseline.test.log")
+    run_suite "$logs/baseline.test.log" "$logs/baseline.failed"
     while IFS= read -r t; do
         [[ -n $t ]] && unplanted_failures[$t]=1
-    done <<<"$failed"
+    done <"$logs/baseline.failed"
     if ((${#unplanted_failures[@]})); then
         echo "failing without any fault (not counted as catching): ${!unplanted_failures[*]}" >&2
     fi
@@ -169,11 +195,11 @@ for id in "${selected[@]}"; do
         continue
     fi
     echo "[$n/${#selected[@]}] $id: testing" >&2
-    failed=$(run_suite "$logs/$id.test.log")
+    run_suite "$logs/$id.test.log" "$logs/$id.failed"
     caught=()
     while IFS= read -r t; do
         if [[ -n $t && -z ${unplanted_failures[$t]:-} ]]; then caught+=("$t"); fi
-    done <<<"$failed"
+    done <"$logs/$id.failed"
     restore
     if ((${#caught[@]})); then
         echo "[$n/${#selected[@]}] $id: caught by ${caught[*]}" >&2
