@@ -74,8 +74,16 @@ end_leftovers() {
     pids=$(ps -eo pid=,sid= | awk -v s="$sid" '$2 == s { print $1 }')
     if [[ -n $pids ]]; then
         { echo "left running by the suite, ended:"; ps -o pid=,args= -p "${pids//$'\n'/,}"; } >>"$1" 2>&1 || true
+        # Asked first, so that an X server or a test can clean up after itself; then ended.
         # shellcheck disable=SC2086
-        kill -KILL $pids 2>/dev/null || true
+        kill -TERM $pids 2>/dev/null || true
+        for _ in 1 2 3 4 5 6 7 8 9 10; do
+            pids=$(ps -eo pid=,sid= | awk -v s="$sid" '$2 == s { print $1 }')
+            [[ -z $pids ]] && break
+            sleep 0.5
+        done
+        # shellcheck disable=SC2086
+        [[ -z $pids ]] || kill -KILL $pids 2>/dev/null || true
         echo "  processes left running by the suite were ended (see $1)" >&2
     fi
     rm -f "$sid_file"
