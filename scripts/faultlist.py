@@ -15,7 +15,8 @@ import os
 import re
 import sys
 
-FAULTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "faults.txt")
+# Another list can be named in PLANT_FAULTS_FILE (plant-faults.sh --faults FILE).
+FAULTS = os.environ.get("PLANT_FAULTS_FILE") or os.path.join(os.path.dirname(os.path.abspath(__file__)), "faults.txt")
 KEYS = ("file", "find", "replace", "suffers", "subsystem")
 
 

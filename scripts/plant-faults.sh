@@ -11,6 +11,7 @@
 #     --baseline             run the suite unplanted first: programs failing then catch nothing
 #     --tests REGEX          ctest -R REGEX, for trying the script out; the suite is only whole without it
 #     --out FILE             also write the table to FILE
+#     --faults FILE          another list of faults, in the form of scripts/faults.txt
 #
 # The working tree must be clean; it is left exactly as it was, also after Ctrl-C. The build folder is rebuilt from
 # the clean tree at the end, so that no planted binary stays behind.
@@ -39,6 +40,7 @@ while (($#)); do
     --build-dir) build=$2; shift ;;
     --tests) filter=$2; shift ;;
     --out) out=$2; shift ;;
+    --faults) PLANT_FAULTS_FILE=$(realpath "$2"); export PLANT_FAULTS_FILE; shift ;;
     -h | --help)
         sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
         exit 0
