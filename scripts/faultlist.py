@@ -147,7 +147,7 @@ def main(argv):
         print("| id | subsystem | fault | caught by |")
         print("|---|---|---|---|")
         for fault, outcome, tests in rows:
-            shown = {"caught": tests, "missed": "NOT CAUGHT"}.get(outcome, outcome)
+            shown = {"caught": ", ".join(tests.split()), "missed": "NOT CAUGHT"}.get(outcome, outcome)
             print(f"| {fault['id']} | {fault['subsystem']} | {cell(fault['suffers'])} | {cell(shown)} |")
         planted = sum(1 for _, o, _ in rows if o in ("caught", "missed"))
         caught = sum(1 for _, o, _ in rows if o == "caught")
