@@ -122,6 +122,7 @@ run_suite() { # $1: log file, $2: list of failed programs
     # ending) is found by the session and ended afterwards. Waited for with `wait`, which Ctrl-C interrupts.
     rm -f "$sid_file"
     # A job started with & has SIGINT ignored, which its tests would inherit: they get the default back.
+    # shellcheck disable=SC2016 # expanded by the inner shell
     setsid env --default-signal=INT,QUIT bash -c 'echo $$ >"$0"; exec "$@"' "$sid_file" ctest "${args[@]}" >"$1" 2>&1 &
     wait $! || rc=$?
     end_leftovers "$1"
