@@ -12,6 +12,8 @@ public:
     // The event loop's timer wakes this early; the rest is slept precisely, so a tick costs the GUI thread at most
     // a few milliseconds of waiting.
     static constexpr Ns kLead = 2'000'000;
+    // After a packet is written, before anything else in the tick.
+    static constexpr Ns kHandOverPause = 200'000;
     // A tick that runs this much before its deadline was not woken by the timer (a direct call): it runs now.
     static constexpr Ns kLongestWait = 10'000'000;
 

@@ -133,6 +133,9 @@ void frmComm::SendClockPacket(int group, int clock)
         reportSendFault(QStringLiteral("Send Error: ") + error);
         return;
     }
+    // The kernel passes the bytes on in work of its own, which can wait for this CPU while the panels are redrawn:
+    // a quarter of the packets reached the line up to a millisecond late. A short pause lets that work run first.
+    TickSchedule::sleepUntil(TickSchedule::now() + TickSchedule::kHandOverPause);
     if (!m_sendFault.isEmpty()) {
         m_journal->info(QStringLiteral("sending to %1 again").arg(m_choice.name));
         m_sendFault.clear();
