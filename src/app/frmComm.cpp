@@ -69,8 +69,9 @@ bool frmComm::lockLink()
         fail(LinkInUseText(m_choice, detail));
         return false;
     case LinkLock::Outcome::Unavailable:
-        m_journal->warning(m_choice.name + QStringLiteral(": sending without the lock that keeps a second sender off "
-                                                          "this link: ") +
+        m_journal->warning(m_choice.name +
+                           QStringLiteral(": sending without the lock that keeps a second sender off "
+                                          "this link: ") +
                            detail);
         return true;
     }

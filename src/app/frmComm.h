@@ -38,7 +38,7 @@ public:
     const LinkChoice& choice() const { return m_choice; }
     const RefreshCycle& cycle() const { return m_cycle; }
 
-    QTimer Timer1; // wakes the GUI thread just before each tick's deadline
+    QTimer Timer1;     // wakes the GUI thread just before each tick's deadline
     QByteArray Packet; // the packet sent last
 
 signals:

@@ -67,7 +67,8 @@ void SaveQueue::run()
         const bool ok = m_running.job();
         // Posted before the save counts as finished, so that waitForAll() finds the callback in the queue.
         if (m_running.done)
-            QMetaObject::invokeMethod(this, [done = m_running.done, ok] { done(ok); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [done = m_running.done, ok] { done(ok); }, Qt::QueuedConnection);
         lock.lock();
         m_running = {};
         m_busy = false;

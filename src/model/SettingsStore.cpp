@@ -178,8 +178,8 @@ bool SettingsStore::writeFile(const Write& write, QMap<QString, QVariant>& merge
         if (now.open(QIODevice::ReadOnly))
             bytes = now.readAll();
         QFile copy(current);
-        if (!bytes.isEmpty() && !looksDamaged(bytes) && EnsurePrivateFile(current) &&
-            copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size() && copy.flush()) {
+        if (!bytes.isEmpty() && !looksDamaged(bytes) && EnsurePrivateFile(current) && copy.open(QIODevice::WriteOnly) &&
+            copy.write(bytes) == bytes.size() && copy.flush()) {
             copy.close();
             const QSettings disk(current, QSettings::IniFormat);
             if (disk.status() == QSettings::NoError) {

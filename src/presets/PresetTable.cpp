@@ -301,7 +301,8 @@ bool PresetTable::SavePresets()
     // The window may be closed before the save ends: the message needs only what outlives it.
     auto failure = std::make_shared<QString>();
     queue->queue(
-        m_filePath, bytes, [path = m_filePath, bytes, failure] { return (*failure = writePresetFile(path, bytes)).isEmpty(); },
+        m_filePath, bytes,
+        [path = m_filePath, bytes, failure] { return (*failure = writePresetFile(path, bytes)).isEmpty(); },
         [dialogs = &m_dialogs, path = m_filePath, failure](bool ok) {
             if (!ok)
                 showFileMessage(*dialogs, path, *failure);

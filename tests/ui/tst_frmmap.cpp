@@ -4,9 +4,9 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QImage>
 #include <QLabel>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
