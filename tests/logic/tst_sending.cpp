@@ -1,0 +1,517 @@
+// What reaches the clocks: the packet, the refresh cycle, the tick's schedule, the link chosen and opened, the
+// panels, and the service's parts (clock state, journal lines, lock names, the settings follower).
+#include "app/ClockPacket.h"
+#include "app/ClockSyncWatch.h"
+#include "app/Journal.h"
+#include "app/LinkLock.h"
+#include "app/LinkSelection.h"
+#include "app/PortList.h"
+#include "app/RefreshCycle.h"
+#include "app/SettingsFollower.h"
+#include "app/StatusClock.h"
+#include "app/TickSchedule.h"
+#include "app/frmComm.h"
+#include "model/CodeTables.h"
+#include "model/Windows1252.h"
+#include "model/SettingsStore.h"
+#include "support/CommRig.h"
+#include "support/Pty.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/timex.h>
+#include <termios.h>
+#include <utime.h>
+
+namespace {
+const QDateTime kExampleTime(QDate(2026, 12, 5), QTime(10, 8, 3), Qt::UTC);
+
+void define(GroupTables& t, int group, std::initializer_list<int> clocks)
+{
+    t.EditGroups[size_t(group)].Clocks = {};
+    for (int n : clocks)
+        t.EditGroups[size_t(group)].Clocks[size_t(n)] = true;
+    UpdateFirstClock(t, group);
+    t.ActiveGroups[size_t(group)] = t.EditGroups[size_t(group)];
+}
+
+// The clock after (group, clock) among all defined clocks, found independently of the cycle.
+QPair<int, int> successor(const GroupTables& t, int group, int clock)
+{
+    for (int step = 1; step <= 26 * 128; ++step) {
+        const int flat = (group * 128 + clock + step) % (26 * 128);
+        if (t.ActiveGroups[size_t(flat / 128)].Clocks[size_t(flat % 128)])
+            return {flat / 128, flat % 128};
+    }
+    return {-1, -1};
+}
+} // namespace
+
+Q_DECLARE_METATYPE(KernelClockReading)
+
+class tst_Sending : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void workedExamplePacket();
+    void packetFields_data();
+    void packetFields();
+    void commandReachesEachClockOnce();
+    void randomRunKeepsItsPromises();
+    void schedule_data();
+    void schedule();
+    void statusClockDateWaitsForTheMinute();
+    void chooseLink_data();
+    void chooseLink();
+    void openingTheLink_data();
+    void openingTheLink();
+    void linkHeldByAnotherSender();
+    void panelsWhileSending();
+    void clockSync_data();
+    void clockSync();
+    void serviceParts();
+    void followerHandsChangedGroupsOverOneAtATime();
+    void portList_data();
+    void portList();
+};
+
+void tst_Sending::workedExamplePacket()
+{
+    GroupRecord lobby;
+    lobby.DisplayText = "LOBBY";
+    lobby.ZoneIndex = 8; // code 27
+    lobby.DaylightIndex = 30;
+    const QByteArray expected = QByteArray::fromHex("29 03 08 0A 05 0C 2A 00 00 07 1B 1E"
+                                                    "20 20 20 20 20 20 20 4C 4F 42 42 59 20 20 20 20 20 20 20 20") +
+                                QByteArray(17, '\0') + QByteArray::fromHex("EF");
+    QCOMPARE(BuildClockPacket(lobby, 7, kExampleTime).toHex(' '), expected.toHex(' '));
+    // A local time of the same instant gives the same packet: the clocks get UTC.
+    QCOMPARE(BuildClockPacket(lobby, 7, kExampleTime.toOffsetFromUtc(-5 * 3600)), expected);
+}
+
+void tst_Sending::packetFields_data()
+{
+    QTest::addColumn<QDateTime>("utc");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("clock");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("sent"); // the 20 text bytes
+    QTest::newRow("first year, empty text") << QDateTime(QDate(1984, 1, 1), QTime(0, 0), Qt::UTC) << 0 << 0 << ""
+                                            << QString(20, u' ');
+    QTest::newRow("last second, 19 characters: one blank after")
+        << QDateTime(QDate(2239, 12, 31), QTime(23, 59, 59), Qt::UTC) << 255 << 127 << "ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ"
+        << "ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ ";
+    QTest::newRow("leap day, 25 characters cut to 20") << QDateTime(QDate(2028, 2, 29), QTime(12, 30, 45), Qt::UTC)
+                                                       << 236 << 64 << "ABCDEFGHIJKLMNOPQRSTUVWXY"
+                                                       << "ABCDEFGHIJKLMNOPQRST";
+    QTest::newRow("odd length, own blanks kept") << kExampleTime << 1 << 42 << " € " << QString(8, u' ') + " € " + QString(9, u' ');
+}
+
+void tst_Sending::packetFields()
+{
+    QFETCH(QDateTime, utc);
+    QFETCH(int, command);
+    QFETCH(int, clock);
+    QFETCH(QString, text);
+    QFETCH(QString, sent);
+    GroupRecord group;
+    group.CommandCode = qint16(command);
+    group.ZoneIndex = 28;
+    group.DaylightIndex = 38;
+    group.DisplayText = text;
+    const QByteArray p = BuildClockPacket(group, clock, utc);
+    quint8 sum = 0;
+    for (char b : p)
+        sum = quint8(sum + quint8(b));
+    QCOMPARE(p.size(), 50);
+    QCOMPARE(sum, quint8(0));
+    const QList<int> fields = {0x29, utc.time().second(), utc.time().minute(), utc.time().hour(), utc.date().day(),
+                               utc.date().month(), utc.date().year() - 1984, 0, command, clock,
+                               TimeZoneList[28].code, DaylightList[38].code};
+    for (int i = 0; i < fields.size(); ++i)
+        QCOMPARE(int(quint8(p.at(i))), fields[i]);
+    QCOMPARE(p.mid(12, 20), ToWindows1252(sent));
+    QCOMPARE(p.mid(32, 17), QByteArray(17, '\0'));
+}
+
+void tst_Sending::commandReachesEachClockOnce()
+{
+    GroupTables t;
+    define(t, 0, {1, 2});
+    define(t, 1, {7});
+    RefreshCycle cycle(t);
+    QVERIFY(cycle.RefreshNextClock());
+    t.EditGroups[0].CommandCode = 236;
+    t.PendingGroup = 0;
+    QStringList sent;
+    for (int i = 0; i < 6 && cycle.RefreshNextClock(); ++i)
+        sent << QStringLiteral("%1%2:%3")
+                    .arg(IndexToLetter(cycle.CurrentGroup))
+                    .arg(cycle.CurrentClock)
+                    .arg(t.ActiveGroups[size_t(cycle.CurrentGroup)].CommandCode);
+    QCOMPARE(sent.join(' '), "A1:236 A2:236 B7:0 A1:0 A2:0 B7:0");
+    QCOMPARE(t.EditGroups[0].CommandCode, qint16(236)); // cleared in the sent table only
+}
+
+// Random groups applied at random: every tick visits the next defined clock, or the applied group's first clock at
+// once; a group the walk has left has no command pending; with no clock at all nothing is found.
+void tst_Sending::randomRunKeepsItsPromises()
+{
+    QRandomGenerator random(20261206);
+    GroupTables t;
+    RefreshCycle cycle(t);
+    int lastGroup = -1, lastClock = -1;
+    for (int tick = 0; tick < 100000; ++tick) {
+        int applied = -1;
+        if (random.bounded(20) == 0) {
+            applied = random.bounded(26);
+            GroupRecord& g = t.EditGroups[size_t(applied)];
+            g.Clocks = {};
+            for (int i = random.bounded(4) == 0 ? 0 : random.bounded(1, 12); i > 0; --i)
+                g.Clocks[size_t(random.bounded(128))] = true;
+            g.CommandCode = random.bounded(3) == 0 ? qint16(random.bounded(1, 256)) : qint16(0);
+            UpdateFirstClock(t, applied);
+            t.PendingGroup = qint16(applied);
+        }
+        const bool found = cycle.RefreshNextClock();
+        QCOMPARE(t.PendingGroup, qint16(-1));
+        if (applied >= 0)
+            QVERIFY(t.ActiveGroups[size_t(applied)].Clocks == t.EditGroups[size_t(applied)].Clocks);
+        QCOMPARE(found, std::any_of(t.ActiveGroups.begin(), t.ActiveGroups.end(),
+                                    [](const GroupRecord& g) { return g.FirstClock != -1; }));
+        if (!found) {
+            lastGroup = -1;
+            continue;
+        }
+        const int g = cycle.CurrentGroup, c = cycle.CurrentClock;
+        QVERIFY(t.ActiveGroups[size_t(g)].Clocks[size_t(c)]);
+        const bool jumped = applied >= 0 && t.ActiveGroups[size_t(applied)].FirstClock != -1;
+        if (jumped)
+            QCOMPARE(qMakePair(g, c), qMakePair(applied, int(t.ActiveGroups[size_t(applied)].FirstClock)));
+        else if (lastGroup >= 0)
+            QVERIFY2(successor(t, lastGroup, lastClock) == qMakePair(g, c), qPrintable(QString::number(tick)));
+        if (!jumped && lastGroup >= 0 && lastGroup != g)
+            QCOMPARE(t.ActiveGroups[size_t(lastGroup)].CommandCode, qint16(0));
+        lastGroup = g;
+        lastClock = c;
+    }
+}
+
+void tst_Sending::schedule_data()
+{
+    // When the tick runs relative to its deadline; whether it waits; the next deadline counted from this one ("due")
+    // or from when the tick ran ("now").
+    QTest::addColumn<qint64>("runsAtMs");
+    QTest::addColumn<bool>("waits");
+    QTest::addColumn<QString>("nextFrom");
+    QTest::newRow("woken early by the timer: waits, keeps the beat") << qint64(-3) << true << "due";
+    QTest::newRow("late: no drift, the late time is not carried on") << qint64(200) << false << "due";
+    QTest::newRow("a whole period late: no burst of catch-up ticks") << qint64(400) << false << "now";
+    QTest::newRow("run directly, long before its time") << qint64(-300) << false << "now";
+}
+
+void tst_Sending::schedule()
+{
+    QFETCH(qint64, runsAtMs);
+    QFETCH(bool, waits);
+    QFETCH(QString, nextFrom);
+    const TickSchedule::Ns start = 5'000'000'000;
+    TickSchedule schedule;
+    schedule.start(start);
+    const TickSchedule::Ns due = schedule.due();
+    QCOMPARE(due, start + 333'000'000);
+    QCOMPARE(schedule.timerDelayMs(start), 331); // wakes early, then sleeps to the deadline
+    const TickSchedule::Ns now = due + runsAtMs * 1'000'000;
+    QCOMPARE(schedule.waitsFor(now), waits);
+    schedule.advance(waits ? due : now);
+    QCOMPARE(schedule.due(), (nextFrom == "due" ? due : now) + 333'000'000);
+}
+
+void tst_Sending::statusClockDateWaitsForTheMinute()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    RecordingPanels panels;
+    StatusClock status;
+    const auto at = [&](int day, QTime t) { status.UpdateStatusClock(QDateTime(QDate(2026, 12, day), t), panels); };
+    at(5, QTime(23, 59, 59));
+    QCOMPARE(panels.texts[2] + " " + panels.texts[3], "Sat, Dec 05, 2026 23:59:59");
+    at(6, QTime(0, 0, 58)); // past midnight the date waits for the first tick whose second is 0
+    QCOMPARE(panels.texts[2] + " " + panels.texts[3], "Sat, Dec 05, 2026 00:00:58");
+    at(6, QTime(0, 1, 0));
+    QCOMPARE(panels.texts[2] + " " + panels.texts[3], "Sun, Dec 06, 2026 00:01:00");
+}
+
+void tst_Sending::chooseLink_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("device"); // "" for UDP, "-" for not recognised
+    QTest::addColumn<QString>("panel");
+    QTest::newRow("no argument is COM1") << "" << "/dev/ttyS0" << "Using COM1";
+    QTest::newRow("lower case, blanks around") << "  com3 " << "/dev/ttyS2" << "Using COM3";
+    QTest::newRow("split by the shell") << "UDP 5000" << "" << "Using UDP:5000";
+    QTest::newRow("highest UDP port") << "UDP65535" << "" << "Using UDP:65535";
+    QTest::newRow("half rounds to even") << "COM3.5" << "/dev/ttyS3" << "Using COM4";
+    QTest::newRow("device path keeps its case") << "/dev/serial/by-id/usb-FTDI_A1" << "/dev/serial/by-id/usb-FTDI_A1"
+                                                << "Using /dev/serial/by-id/usb-FTDI_A1";
+    for (const char* bad : {"COM", "COM0", "COM65536", "UDP70000", "LPT1", "COM1e3", "COM1,5", "--help me",
+                            "/DEV/ttyS0", "/dev/../etc/passwd", "/dev/tty\nS0", "/dev/tty\x1b[2J"})
+        QTest::newRow(bad) << QString::fromLatin1(bad) << "-" << "";
+}
+
+void tst_Sending::chooseLink()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, device);
+    const LinkChoice choice = ChooseLink(argument);
+    if (device == "-") {
+        QCOMPARE(choice.CommMode, 0);
+        QCOMPARE(choice.failureText, "The command line argument \"" + argument +
+                                         "\"is not recognized\rPlease specify argument as \"COM#\" or \"UDP#\" alone, "
+                                         "where # is replaced by\rthe serial COM port number or network UDP port "
+                                         "number to use.");
+        return;
+    }
+    QCOMPARE(choice.CommMode, device.isEmpty() ? 2 : 1);
+    QCOMPARE(choice.device, device);
+    QTEST(LinkPanelText(choice), "panel");
+}
+
+void tst_Sending::openingTheLink_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("textStart"); // the platform's own description follows
+    QTest::newRow("serial device") << "PTY" << "";
+    QTest::newRow("not recognized") << "LPT1" << "The command line argument \"LPT1\"is not recognized\r";
+    QTest::newRow("missing device") << "/dev/quillmarch-none"
+                                    << "Comm Port \"/dev/quillmarch-none\" is not available on this system\r";
+    QTest::newRow("not a serial device") << "/dev/null" << "Comm Port \"/dev/null\" cannot be opened\r";
+}
+
+void tst_Sending::openingTheLink()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, textStart);
+    Pty pty;
+    CommRig rig;
+    QSignalSpy ticks(&rig.comm, &frmComm::ticked);
+    rig.comm.Form_Load(argument == "PTY" ? pty.slavePath : argument);
+    if (textStart.isEmpty()) {
+        QCOMPARE(rig.dialogs.calls.size(), 0);
+        QCOMPARE(rig.panels.texts[1], "Using " + pty.slavePath);
+        termios tio{};
+        QCOMPARE(tcgetattr(pty.master, &tio), 0);
+        QCOMPARE(cfgetospeed(&tio), speed_t(B9600));
+        QCOMPARE(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
+        QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 2, 3000);
+        return;
+    }
+    QCOMPARE(rig.dialogs.calls.size(), 1);
+    const RecordedMsgBox& box = rig.dialogs.calls[0];
+    QVERIFY2(box.text.startsWith(textStart) && box.text.size() > textStart.size(), qPrintable(box.text));
+    QVERIFY(box.icon == MsgIcon::Critical && box.buttons == MsgButtons::Ok && box.title == "Quillmarch");
+    QCOMPARE(rig.comm.CommMode(), 0);
+    QCOMPARE(rig.panels.texts[0], "Sending Disabled due to Error");
+}
+
+// The lock of a sender that still runs is never taken over, however old its file is.
+void tst_Sending::linkHeldByAnotherSender()
+{
+    Pty pty;
+    LinkLock other;
+    QString detail;
+    const QString key = LinkLock::SerialKey(pty.slavePath);
+    QCOMPARE(other.acquire(key, detail), LinkLock::Outcome::Acquired);
+    const QByteArray lockFile = QFile::encodeName(LinkLock::DefaultFolder() + '/' + LinkLock::FileName(key));
+    const utimbuf anHourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
+    QCOMPARE(utime(lockFile.constData(), &anHourAgo), 0);
+
+    CommRig rig;
+    rig.comm.Form_Load(pty.slavePath);
+    QCOMPARE(rig.dialogs.calls.size(), 1);
+    QCOMPARE(rig.dialogs.calls[0].text,
+             LinkInUseText(rig.comm.choice(), QStringLiteral("tst_sending (process %1)").arg(getpid())));
+    QCOMPARE(rig.comm.CommMode(), 0);
+    termios tio{}; // the line was never opened: its speed is untouched
+    QVERIFY(tcgetattr(pty.master, &tio) == 0 && cfgetospeed(&tio) != B9600);
+
+    other.release();
+    CommRig next;
+    next.comm.Form_Load(pty.slavePath);
+    QCOMPARE(next.comm.CommMode(), 1);
+}
+
+void tst_Sending::panelsWhileSending()
+{
+    CommRig rig;
+    QList<QByteArray> sent;
+    QString failure;
+    frmComm comm(rig.tables, rig.panels, rig.dialogs, rig.clock, [&](const LinkChoice&) {
+        auto link = std::make_unique<RecordingLink>();
+        link->sent = &sent;
+        link->failWith = &failure;
+        return link;
+    });
+    comm.Form_Load("UDP5000");
+    comm.Timer1.stop();
+    const auto tick = [&] { QMetaObject::invokeMethod(&comm, "Timer1_Timer"); };
+    tick();
+    QCOMPARE(rig.panels.texts[0], "No Clocks Defined");
+    define(rig.tables, 0, {1, 2});
+    tick();
+    tick();
+    QCOMPARE(sent, QList<QByteArray>({BuildClockPacket(rig.tables.ActiveGroups[0], 1, rig.clock.utc),
+                                      BuildClockPacket(rig.tables.ActiveGroups[0], 2, rig.clock.utc)}));
+    QCOMPARE(rig.panels.texts[0] + " / " + rig.panels.texts[3], "Sending to Clock Number 2 / 11:08:03");
+    // A year the packet cannot carry: nothing is sent, the operator sees why, sending resumes by itself.
+    rig.clock.utc = QDateTime(QDate(2240, 1, 1), QTime(0, 0), Qt::UTC);
+    tick();
+    QCOMPARE(rig.panels.texts[0], "Not Sending: PC clock year 2240 is outside 1984..2239");
+    rig.clock.utc = kExampleTime;
+    failure = "Unable to send a message"; // a failing link: shown, and the next good write clears it
+    tick();
+    QCOMPARE(rig.panels.texts[0], "Send Error: Unable to send a message");
+    failure.clear();
+    tick();
+    QCOMPARE(sent.size(), 3);
+    QCOMPARE(rig.panels.texts[0], "Sending to Clock Number 1");
+}
+
+void tst_Sending::clockSync_data()
+{
+    QTest::addColumn<QByteArray>("timedatectl"); // empty: the kernel's reading instead
+    QTest::addColumn<KernelClockReading>("kernel");
+    QTest::addColumn<bool>("synchronised");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("kernel: small error") << QByteArray() << KernelClockReading{TIME_OK, 0, 35000, 1200, {}} << true
+                                         << "Estimated error: 1.2 ms.";
+    QTest::newRow("kernel: just below 16 s, unsync flag")
+        << QByteArray() << KernelClockReading{TIME_ERROR, STA_UNSYNC, 15'999'999, 0, {}} << true << "";
+    QTest::newRow("kernel: 16 s") << QByteArray() << KernelClockReading{TIME_OK, 0, 16'000'000, 0, {}} << false
+                                  << "sudo apt-get install chrony";
+    QTest::newRow("kernel: adjtimex failed") << QByteArray() << KernelClockReading{-1, 0, 0, 0, "adjtimex: EPERM"}
+                                             << false << "adjtimex: EPERM";
+    QTest::newRow("timedatectl: synchronised") << QByteArray("CanNTP=yes\nNTP=yes\nNTPSynchronized=yes\n")
+                                               << KernelClockReading{} << true << "(as reported by timedatectl)";
+    QTest::newRow("timedatectl: switched on, no server reached")
+        << QByteArray("CanNTP=yes\nNTP=yes\nNTPSynchronized=no\n") << KernelClockReading{} << false
+        << "timedatectl timesync-status";
+    QTest::newRow("timedatectl: no service installed") << QByteArray("CanNTP=no\nNTP=no\nNTPSynchronized=no\n")
+                                                       << KernelClockReading{} << false
+                                                       << "sudo apt-get install systemd-timesyncd";
+}
+
+void tst_Sending::clockSync()
+{
+    QFETCH(QByteArray, timedatectl);
+    QFETCH(KernelClockReading, kernel);
+    QFETCH(bool, synchronised);
+    QFETCH(QString, says);
+    ClockSyncState state;
+    if (timedatectl.isEmpty())
+        state = ClockSyncFromKernel(kernel);
+    else
+        QVERIFY(ParseTimedatectlShow(timedatectl, state));
+    QCOMPARE(state.synchronized, synchronised);
+    QCOMPARE(ClockSyncPanelText(state), synchronised ? "PC Clock Synchronised" : "PC Clock NOT Synchronised");
+    const ClockSyncReport report = DescribeClockSync(state);
+    QCOMPARE(report.problem, !synchronised);
+    QVERIFY2(report.text.contains(says), qPrintable(report.text));
+}
+
+// The service's journal lines, its lock files and its watch over the kernel clock.
+void tst_Sending::serviceParts()
+{
+    QCOMPARE(JournalLine(true, Journal::Priority::Error, "Comm Port failed\rNo such file"),
+             "<3>Comm Port failed; No such file");
+    QCOMPARE(LinkLock::FileName("/dev/serial/by-id/usb-FTDI-if00"),
+             "quillmarch-dev-serial-by\\x2did-usb\\x2dFTDI\\x2dif00.lock"); // so that a-b and a/b differ
+    QCOMPARE(LinkLock::FileName("/dev/../.x"), "quillmarch-dev-\\x2e.-\\x2ex.lock");
+    QCOMPARE(LinkLock::FileName(LinkLock::UdpKey(5000)), "quillmarch-udp-5000.lock");
+
+    const KernelClockReading off{TIME_OK, 0, 16'000'000, 0, {}}, on{TIME_OK, 0, 30000, 100, {}};
+    QList<KernelClockReading> readings = {off, off, on, on, off};
+    ClockSyncWatch watch([&readings] { return readings.takeFirst(); });
+    QSignalSpy checked(&watch, &ClockSyncWatch::checked);
+    watch.start();
+    for (int i = 0; i < 4; ++i)
+        watch.check();
+    QList<bool> changed;
+    for (const QList<QVariant>& call : checked)
+        changed << call.at(1).toBool();
+    QCOMPARE(changed, (QList<bool>{true, false, true, false, true})); // the first check always tells
+}
+
+void tst_Sending::followerHandsChangedGroupsOverOneAtATime()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Quillmarch.ini");
+    SettingsStore window(path);
+    window.SaveSetting("Group-A", "1-3\t8\t30\tLOBBY\t0");
+    GroupTables tables;
+    LoadAllGroups(tables, SettingsStore(path));
+    SettingsFollower follower(tables, path);
+    // The window moves clock 3 from A to D and changes B; a clock listed twice stays in the lower group.
+    window.SaveSetting("Group-A", "1-2\t8\t30\tLOBBY\t0");
+    window.SaveSetting("Group-B", "9\t8\t30\tHALL\t0");
+    window.SaveSetting("Group-D", "3,9\t0\t0\tDOCK\t0");
+    follower.reread();
+    QList<int> order;
+    for (int tick = 0; tick < 8; ++tick) {
+        if (const int taken = TakeOverPendingGroup(tables); taken >= 0) // what each tick does first
+            order << taken;
+        follower.handOver();
+        follower.handOver(); // a second call before the take-over changes nothing
+    }
+    QCOMPARE(order, (QList<int>{0, 1, 3}));
+    QCOMPARE(FormatClockList(tables.ActiveGroups[3].Clocks), "3");
+    QCOMPARE(tables.EditGroups, tables.ActiveGroups);
+    follower.reread();
+    QVERIFY(follower.queued().isEmpty());
+}
+
+// `links`: "NAME>TARGET" makes the symlink by-id/NAME; "rel:" writes the target relative, as udev does.
+// `uartTypes`: "ttyS1=0" is the kernel's UART type for ttyS1 (0: no UART behind it).
+void tst_Sending::portList_data()
+{
+    QTest::addColumn<QStringList>("devices");
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<QStringList>("uartTypes");
+    QTest::addColumn<QString>("expected"); // {byid}: the by-id folder
+    QTest::newRow("names of one device sorted, dangling link ignored")
+        << QStringList{"/dev/null", "/dev/zero"} << QStringList{"usb-B>/dev/null", "usb-A>rel:/dev/null", "x>/dev/no"}
+        << QStringList{} << "/dev/null\t{byid}/usb-A\t{byid}/usb-B\n/dev/zero\n";
+    QTest::newRow("8250 placeholder left out, numbers sort by value")
+        << QStringList{"/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyS9", "/dev/ttyS2"} << QStringList{}
+        << QStringList{"ttyS9=4", "ttyS10=4", "ttyS2=0"} << "/dev/ttyS9\n/dev/ttyS10\n/dev/ttyUSB0\n";
+}
+
+void tst_Sending::portList()
+{
+    QFETCH(QStringList, devices);
+    QFETCH(QStringList, links);
+    QFETCH(QStringList, uartTypes);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString byId = dir.filePath("by-id"), ttyClass = dir.filePath("tty");
+    QVERIFY(QDir().mkpath(byId));
+    for (const QString& entry : links) {
+        QString target = entry.section('>', 1);
+        if (target.startsWith("rel:"))
+            target = QDir(byId).relativeFilePath(target.mid(4));
+        QVERIFY(QFile::link(target, byId + '/' + entry.section('>', 0, 0)));
+    }
+    for (const QString& entry : uartTypes) {
+        QVERIFY(QDir().mkpath(ttyClass + '/' + entry.section('=', 0, 0)));
+        QFile type(ttyClass + '/' + entry.section('=', 0, 0) + "/type");
+        QVERIFY(type.open(QIODevice::WriteOnly) && type.write(entry.section('=', 1).toLatin1() + '\n') > 0);
+    }
+    QCOMPARE(FormatPortList(ListPorts(devices, byId, ttyClass)), expected.replace("{byid}", byId));
+}
+
+QTEST_GUILESS_MAIN(tst_Sending)
+#include "tst_sending.moc"

@@ -1,0 +1,223 @@
+// Operator scenarios: the real program on an X server with a window manager, driven by keys and clicks, and what
+// the operator keeps: the settings file, the presets file byte for byte, the packets on the line.
+#include "support/XSession.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace {
+
+// Control places in twips, as the windows lay them out.
+const QRectF kGroupLetter{165, 345, 915, 315};
+const QRectF kClockNumbers{1410, 345, 3195, 315};
+const QRectF kTextDisplay{165, 2460, 2385, 315};
+const QRectF kMainPresets{4935, 330, 1185, 330};
+const QRectF kApply{5130, 2415, 1185, 330};
+const QRectF kEdit{3480, 360, 1215, 375};
+const QRectF kNew{5040, 360, 1215, 375};
+const QString kPresetsWindow = QStringLiteral("Presets Selection$");
+const QString kEditor = QStringLiteral("Editing Preset$");
+const QString kOurDialogs = QStringLiteral("^Quillmarch($| --)");
+const QString kGroupAUnchanged = QStringLiteral("1\t0\t0\tOLD\t0");
+// Hall is selected (second in sorted order), first in the file.
+const QByteArray kHall = "\"Hall\",5,6,\"HALL\"\r\n\"Annex\",1,2,\"ANNEX\"\r\n";
+
+#define START(session)                                                                                                \
+    do {                                                                                                              \
+        const QString problem = (session).start();                                                                    \
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));                                                             \
+    } while (false)
+
+} // namespace
+
+class tst_Scenarios : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void typedEntriesAreAppliedAsTyped_data();
+    void typedEntriesAreAppliedAsTyped();
+    void pastedLongTextLeavesTheGroupClean();
+    void commandKeyReachesEachClockOnce();
+    void presetKeysPressTheButtonsMeant_data();
+    void presetKeysPressTheButtonsMeant();
+
+private:
+    XDisplay m_display;
+};
+
+void tst_Scenarios::initTestCase()
+{
+    if (const QString missing = XDisplay::missingTools(); !missing.isEmpty())
+        QSKIP(qPrintable("operator scenarios need " + missing));
+    const QString problem = m_display.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+}
+
+void tst_Scenarios::typedEntriesAreAppliedAsTyped_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QRectF>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("enter"); // Enter in the field, else Tab out of it and a click on Apply
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("clockHistory");
+    QTest::addColumn<QString>("textHistory");
+    // The history fields are no completers: what is typed goes out, and no fragment of it enters the history. The
+    // text shown at the start is in the text history; the clock list enters its history when its field is left.
+    QTest::newRow("a clock list history entry that begins alike")
+        << QByteArray("Group-A=\"9\\t8\\t0\\tOLD\\t0\"\nClockNumberHistory=1-5,7\n") << kClockNumbers << "1" << true
+        << "1\t8\t0\tOLD\t0" << "1\t1-5,7" << "OLD";
+    QTest::newRow("a text history entry that begins alike")
+        << QByteArray("Group-A=\"1\\t0\\t0\\tOLD\\t0\"\nTextDisplayHistory=LOBBY\n") << kTextDisplay << "L" << true
+        << "1\t0\t0\tL\t0" << "" << "L\tOLD\tLOBBY";
+    QTest::newRow("a text history entry alike but for case, then Tab")
+        << QByteArray("Group-A=\"4\\t0\\t0\\tOLD\\t0\"\nClockNumberHistory=9\nTextDisplayHistory=LOBBY\n")
+        << kTextDisplay << "Lobby" << false << "4\t0\t0\tLobby\t0" << "9" << "OLD\tLOBBY";
+}
+
+void tst_Scenarios::typedEntriesAreAppliedAsTyped()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QRectF, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, group);
+    OperatorSession s(m_display, settings);
+    START(s);
+    s.click(s.mainWindow(), field);
+    s.key("ctrl+a");
+    s.type(typed);
+    QFETCH(bool, enter);
+    s.key(enter ? "Return" : "Tab");
+    if (!enter)
+        s.click(s.mainWindow(), kApply);
+    QCOMPARE(s.waitForSetting("Group-A", group), group);
+    // The clocks of one whole round carry the new text.
+    const int clock = group.section('\t', 0, 0).toInt();
+    const QString text = group.section('\t', 3, 3);
+    const QList<SentPacket> sent = s.packetsUntil([&](const SentPacket& p) { return p.text == text; });
+    QVERIFY2(!sent.isEmpty() && sent.last().text == text, "the text reached the line");
+    QCOMPARE(s.cycleFrom(clock), QList<int>{clock});
+    QFETCH(QString, clockHistory);
+    if (!clockHistory.isEmpty()) // empty: not looked at
+        QCOMPARE(s.setting("ClockNumberHistory"), clockHistory);
+    QTEST(s.setting("TextDisplayHistory"), "textHistory");
+}
+
+// A text longer than 20 characters can only come in by pasting; Apply stores it whole and ends clean.
+void tst_Scenarios::pastedLongTextLeavesTheGroupClean()
+{
+    OperatorSession s(m_display, "Group-A=\"1\\t0\\t0\\tOLD\\t0\"\nGroup-B=\"2\\t0\\t0\\tB\\t0\"\n");
+    START(s);
+    const QString pasted = "Twenty-five characters!!";
+    s.setClipboard(pasted);
+    s.click(s.mainWindow(), kTextDisplay);
+    s.key("ctrl+a ctrl+v");
+    s.type("+"); // past 20 characters the key filter no longer stops typing
+    s.key("Return");
+    const QString group = "1\t0\t0\t" + pasted + "+\t0";
+    QCOMPARE(s.waitForSetting("Group-A", group), group);
+    // Clean after Apply: the group can be changed without a word.
+    s.click(s.mainWindow(), kGroupLetter);
+    s.key("Escape Down");
+    QCOMPARE(s.waitForSetting("Group", "B"), "B");
+    QVERIFY2(s.visibleWindows("^Quillmarch$").isEmpty(), "a message box refused the change of group");
+}
+
+// The group reaches the line with its zone code and text; a command key goes to each of its clocks once.
+void tst_Scenarios::commandKeyReachesEachClockOnce()
+{
+    OperatorSession s(m_display, "Group-A=\"3-4\\t8\\t0\\tHELLO\\t0\"\n");
+    START(s);
+    s.key("F6"); // asks for the password first
+    QVERIFY(!s.waitForWindow("Manufacturing Mode$").isEmpty());
+    s.type("brashor");
+    s.key("Return");
+    QVERIFY(!s.waitForWindow("MANUFACTURING MODE").isEmpty());
+    s.key("F6");
+    const QList<SentPacket> first = s.packetsUntil([](const SentPacket& p) { return p.command == 172; });
+    QVERIFY2(!first.isEmpty() && first.last().command == 172, "the command went out");
+    QCOMPARE(QStringLiteral("%1 %2 %3").arg(first.last().clock).arg(first.last().zone).arg(first.last().text),
+             "3 27 HELLO");
+    QList<int> commands{172};
+    for (int i = 0; i < 5; ++i)
+        commands << s.packetsUntil([](const SentPacket&) { return true; }).value(0).command;
+    QCOMPARE(commands, (QList<int>{172, 172, 0, 0, 0, 0}));
+}
+
+void tst_Scenarios::presetKeysPressTheButtonsMeant_data()
+{
+    QTest::addColumn<QString>("opener"); // "", or the editor opened by "edit" (zone moved 3 down) or "new"
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("appears"); // a window the keys must bring up
+    QTest::addColumn<QString>("gone");    // a window the keys must close
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("group"); // group A once the main window's edits are applied
+    // In the presets window the list has the focus; Tab walks Edit, New, Remove, three boxes, Help, Cancel.
+    const QString none;
+    QTest::newRow("presets: Enter on the list selects")
+        << none << "Return" << none << kPresetsWindow << kHall << "1\t5\t6\tHALL\t0";
+    QTest::newRow("presets: Enter on Edit") << none << "Tab Return" << kEditor << none << kHall << kGroupAUnchanged;
+    QTest::newRow("presets: Enter on Remove")
+        << none << "Tab Tab Tab Return" << "Remove Preset from List$" << none << kHall << kGroupAUnchanged;
+    QTest::newRow("presets: Enter on Cancel") << none << "Tab Tab Tab Tab Tab Tab Tab Tab Return" << none
+                                              << kPresetsWindow << kHall << kGroupAUnchanged;
+    // In the editor of an existing preset the zone list has the focus; Tab walks Daylight, Text, Cancel.
+    QTest::newRow("editor: Enter on Cancel") << "edit" << "Tab Tab Tab Return" << none << kEditor << kHall
+                                             << kGroupAUnchanged;
+    QTest::newRow("editor: Enter on the zone presses OK")
+        << "edit" << "Return" << none << kEditor << QByteArray("\"Annex\",1,2,\"ANNEX\"\r\n\"Hall\",8,6,\"HALL\"\r\n")
+        << kGroupAUnchanged;
+    QTest::newRow("editor: Alt+O without a name asks for one") << "new" << "alt+o" << "^Quillmarch$" << none << kHall
+                                                               << kGroupAUnchanged;
+}
+
+void tst_Scenarios::presetKeysPressTheButtonsMeant()
+{
+    QFETCH(QString, opener);
+    QFETCH(QString, appears);
+    QFETCH(QString, gone);
+    OperatorSession s(m_display, "Group-A=\"1\\t0\\t0\\tOLD\\t0\"\nPSIdx=1\n", kHall);
+    START(s);
+    const QString main = s.mainWindow();
+    s.click(main, kMainPresets);
+    const QString presets = s.waitForWindow(kPresetsWindow);
+    QVERIFY(!presets.isEmpty());
+    if (!opener.isEmpty()) {
+        s.click(presets, opener == "edit" ? kEdit : kNew);
+        QVERIFY(!s.waitForWindow(kEditor).isEmpty());
+        if (opener == "edit")
+            s.key("Down Down Down");
+    }
+    QFETCH(QString, keys);
+    s.key(keys);
+    if (!appears.isEmpty())
+        QVERIFY2(!s.waitForWindow(appears, 3000).isEmpty(), qPrintable(appears + " did not show"));
+    if (!gone.isEmpty())
+        QVERIFY2(s.waitForWindowGone(gone), qPrintable(gone + " stays open"));
+    if (gone == kPresetsWindow) // a selected preset is an edit of the group, not yet stored
+        QCOMPARE(s.setting("Group-A"), kGroupAUnchanged);
+    else if (opener != "new")
+        QVERIFY2(!s.visibleWindows(kPresetsWindow).isEmpty(), "the presets window closed");
+
+    // Every dialog closed with Escape, each once the one before has gone (a spare Escape would press the main
+    // window's Cancel); then Apply, and a change of group, which a main window left modified would refuse.
+    for (qsizetype open = s.visibleWindows(kOurDialogs).size(); open > 0; --open) {
+        s.key("Escape");
+        QElapsedTimer waited;
+        waited.start();
+        while (s.visibleWindows(kOurDialogs).size() >= open && waited.elapsed() < 3000)
+            QTest::qWait(50);
+    }
+    s.click(main, kApply);
+    s.click(main, kGroupLetter);
+    s.key("Escape Down");
+    QCOMPARE(s.waitForSetting("Group", "B"), "B");
+    QTEST(s.presetsFile(), "file");
+    QTEST(s.setting("Group-A"), "group");
+    QCOMPARE(s.setting("PSIdx"), "1"); // an edited preset stays selected too
+}
+
+QTEST_MAIN(tst_Scenarios)
+#include "tst_scenarios.moc"

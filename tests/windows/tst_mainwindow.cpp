@@ -1,0 +1,346 @@
+// The main window in-process: the group editor's checks and questions, the command keys, the hand-over, where the
+// window opens and what closing it keeps, its status panels. The keyboard under a real X server is in scenarios/.
+#include "model/SettingsStore.h"
+#include "platform/Sounds.h"
+#include "support/CommRig.h"
+#include "support/ScriptedDialogs.h"
+#include "ui/Twips.h"
+#include "ui/main/ApplyGroup.h"
+#include "ui/main/MainPlacement.h"
+#include "ui/main/frmMain.h"
+#include "ui/main/frmMfgMode.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+struct Editor
+{
+    QTemporaryDir dir;
+    SettingsStore settings{dir.filePath("q.ini")};
+    GroupTables tables;
+    ScriptedDialogs dialogs;
+    FunctionSounds sounds{{}};
+    QList<QPair<int, int>> takenOver; // (group, command code) of every take-over
+    QTimer tick;
+    std::unique_ptr<frmMain> window;
+
+    explicit Editor(const QStringList& stored = {})
+    {
+        for (const QString& line : stored)
+            settings.SaveSetting(line.section(u'=', 0, 0), line.section(u'=', 1));
+        LoadAllGroups(tables, settings);
+        // A stand-in for the refresh cycle: takes hand-overs over, as the link object's timer does.
+        tables.RefreshRunning = true;
+        QObject::connect(&tick, &QTimer::timeout, [this] {
+            if (const int g = TakeOverPendingGroup(tables); g >= 0)
+                takenOver.append({g, tables.ActiveGroups[size_t(g)].CommandCode});
+        });
+        tick.start(30);
+        window = std::make_unique<frmMain>(settings, tables, dialogs, sounds);
+        window->Form_Load();
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    // A click as the operator makes it: through the window, so validation sees it before the focus moves.
+    void click(QWidget* w)
+    {
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, w->mapTo(window.get(), w->rect().center()));
+    }
+    // Keys go to the widget with the focus; back from a dialog, the main window is active again.
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = {})
+    {
+        if (QApplication::activeWindow() != window.get()) {
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        }
+        QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+    }
+    void type(QComboBox* field, const QString& text)
+    {
+        field->setFocus();
+        field->lineEdit()->selectAll();
+        QTest::keyClicks(field, text);
+    }
+    QString group(int g) const { return settings.GetSetting(QStringLiteral("Group-") + IndexToLetter(g), {}); }
+};
+
+// Answers the password dialog as soon as it is up.
+void answerPassword(const QString& password)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, password] {
+        if (auto* dialog = qobject_cast<frmMfgMode*>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            poll->stop();
+            QTest::keyClicks(dialog->Password, password);
+            QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+            if (dialog->isVisible()) // a wrong password leaves it open
+                dialog->reject();
+        }
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void refusedListIsNeverApplied_data();
+    void refusedListIsNeverApplied();
+    void moveQuestions_data();
+    void moveQuestions();
+    void textFieldAndGroupChange();
+    void commandKeys_data();
+    void commandKeys();
+    void commandDuringAWaitIsIgnored();
+    void overlappingAppliesAllArrive();
+    void placement_data();
+    void placement();
+    void closingKeepsThePlaceAndPanelsShowWhole();
+};
+
+void tst_MainWindow::refusedListIsNeverApplied_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("leaving the field for one that validates") << "click";
+    QTest::newRow("Enter in the field") << "Enter";
+    QTest::newRow("Apply pressed where no validation ran") << "Apply";
+}
+
+void tst_MainWindow::refusedListIsNeverApplied()
+{
+    QFETCH(QString, how);
+    Editor e({"Group-A=4\t0\t0\tX\t0"});
+    e.type(e.window->GroupClockNumbers, "3-200");
+    if (how == "click") {
+        e.click(e.window->TimeZone);
+        QCOMPARE(QApplication::focusWidget(), e.window->GroupClockNumbers);
+    } else if (how == "Enter") {
+        e.key(Qt::Key_Return);
+    } else {
+        e.key(Qt::Key_Tab); // to Presets, which causes no validation
+        e.window->ApplyButton->click();
+    }
+    QCOMPARE(e.dialogs.calls.size(), 1);
+    QCOMPARE(e.dialogs.calls[0].text, "INPUT ERROR IN CLOCK NUMBER LIST\rClock Number Out Of Range");
+    QCOMPARE(FormatClockList(e.tables.EditGroups[0].Clocks) + " " + e.group(0), "4 4\t0\t0\tX\t0");
+    // A good list: Enter applies it, stored and handed over in its canonical form.
+    e.type(e.window->GroupClockNumbers, "6, 5");
+    e.key(Qt::Key_Return);
+    QTRY_COMPARE(e.tables.ActiveGroups[0].FirstClock, qint16(5));
+    QCOMPARE(e.group(0), "5-6\t0\t0\tX\t0");
+    QVERIFY(!e.window->ApplyButton->isEnabled());
+}
+
+void tst_MainWindow::moveQuestions_data()
+{
+    QTest::addColumn<MsgResult>("answer");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::newRow("Yes moves them") << MsgResult::Yes << "" << "3-6";
+    QTest::newRow("No keeps them in A") << MsgResult::No << "4-5" << "3,6";
+    QTest::newRow("Cancel stores nothing for B") << MsgResult::Cancel << "4-5" << "9";
+}
+
+void tst_MainWindow::moveQuestions()
+{
+    QFETCH(MsgResult, answer);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    Editor e({"Group-A=4-5\t0\t0\tA\t0", "Group-B=9\t0\t0\tB\t0", "Group=B"});
+    e.type(e.window->GroupClockNumbers, "3-6");
+    e.dialogs.answers = {answer};
+    e.click(e.window->ApplyButton);
+    QCOMPARE(e.dialogs.calls.size(), 1);
+    QCOMPARE(e.dialogs.calls[0].text, "Clock Numbers 4-5 are currently in Group A\rDo you want to MOVE them to Group B?");
+    QCOMPARE(e.dialogs.calls[0].defaultButton, MsgResult::Cancel);
+    // What is stored, what is sent, and what the field shows agree.
+    QCOMPARE(e.group(0).section(u'\t', 0, 0) + " " + e.group(1).section(u'\t', 0, 0), a + " " + b);
+    QTRY_COMPARE(FormatClockList(e.tables.ActiveGroups[0].Clocks), a);
+    QCOMPARE(FormatClockList(e.tables.EditGroups[1].Clocks), b);
+    QCOMPARE(e.window->GroupClockNumbers->currentText(), answer == MsgResult::Yes ? "3-6" : b);
+}
+
+void tst_MainWindow::textFieldAndGroupChange()
+{
+    Editor e({"Group-A=1\t0\t0\tA\t0", "Group-B=2\t0\t0\tB\t0"});
+    QLineEdit* text = e.window->TextDisplay->lineEdit();
+    e.type(e.window->TextDisplay, "ABCDEFGHIJKLMNOPQRSTUVWXY");
+    QCOMPARE(text->text(), "ABCDEFGHIJKLMNOPQRST"); // 20 characters typed at most
+    e.window->TextDisplay->setEditText("A\tB");      // a TAB cannot enter it, typed or pasted
+    QCOMPARE(text->text(), "A B");
+    e.window->GroupLetter->setFocus();
+    e.key(Qt::Key_Down);
+    QCOMPARE(e.dialogs.calls.value(0).text,
+             "Please CANCEL or APPLY your changes\rbefore changing the Group Letter Selection");
+    QCOMPARE(e.window->GroupLetter->currentText() + " " + text->text(), "A A B");
+    e.click(e.window->CancelButton);
+    e.window->GroupLetter->setFocus();
+    e.key(Qt::Key_Down);
+    QCOMPARE(e.window->GroupClockNumbers->currentText(), "2");
+    QCOMPARE(e.settings.GetSetting("Group", {}), "B");
+}
+
+void tst_MainWindow::commandKeys_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QList<MsgResult>>("answers");
+    QTest::addColumn<int>("code"); // sent to the group's clocks; 0: nothing
+    const Qt::KeyboardModifiers none{}, shift = Qt::ShiftModifier;
+    QTest::newRow("F5") << "brashor" << Qt::Key_F5 << none << QList<MsgResult>{} << 236;
+    QTest::newRow("F6") << "brashor" << Qt::Key_F6 << none << QList<MsgResult>{} << 172;
+    QTest::newRow("F7") << "brashor" << Qt::Key_F7 << none << QList<MsgResult>{} << 156;
+    QTest::newRow("Shift+F8, Yes") << "brashor" << Qt::Key_F8 << shift << QList<MsgResult>{MsgResult::Yes} << 220;
+    QTest::newRow("Shift+F8, No") << "brashor" << Qt::Key_F8 << shift << QList<MsgResult>{MsgResult::No} << 0;
+    QTest::newRow("F8 alone") << "brashor" << Qt::Key_F8 << none << QList<MsgResult>{} << 0;
+    QTest::newRow("Ctrl+F5") << "brashor" << Qt::Key_F5 << Qt::KeyboardModifiers(Qt::ControlModifier)
+                             << QList<MsgResult>{} << 0;
+    QTest::newRow("wrong password: capital first letter") << "Brashor" << Qt::Key_F5 << none << QList<MsgResult>{}
+                                                          << -1;
+}
+
+// The first command key asks for the password and sends nothing; the next sends the group as last applied, with
+// its command, and leaves the edits on screen.
+void tst_MainWindow::commandKeys()
+{
+    QFETCH(QString, password);
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, code);
+    Editor e({"Group-A=1-2\t0\t0\tA\t0"});
+    answerPassword(password);
+    e.key(Qt::Key_F6);
+    QCOMPARE(e.window->ManufacturingMode, code >= 0);
+    if (code < 0) {
+        QCOMPARE(e.dialogs.calls.value(0).text, "Incorrect Password");
+        return;
+    }
+    QVERIFY(e.window->windowTitle().endsWith("  [ MANUFACTURING MODE ]"));
+    e.type(e.window->TextDisplay, "unapplied");
+    QFETCH(QList<MsgResult>, answers);
+    e.dialogs.answers = answers;
+    e.key(key, modifiers);
+    QTest::qWait(100);
+    using TakeOvers = QList<QPair<int, int>>;
+    const TakeOvers expected = code ? TakeOvers{{0, code}} : TakeOvers{};
+    QCOMPARE(e.takenOver, expected);
+    QCOMPARE(e.dialogs.calls.size(), answers.size());
+    if (!answers.isEmpty())
+        QCOMPARE(e.dialogs.calls[0].text, "Reset Clock(s) to Factory Defaults\rARE YOU SURE?");
+    QCOMPARE(e.tables.ActiveGroups[0].DisplayText + " " + e.window->TextDisplay->currentText(), "A unapplied");
+    QCOMPARE(e.tables.EditGroups[0].CommandCode, qint16(0));
+}
+
+void tst_MainWindow::commandDuringAWaitIsIgnored()
+{
+    Editor e({"Group-A=1\t0\t0\tA\t0"});
+    e.window->ManufacturingMode = true;
+    e.tick.setInterval(300);
+    QTimer::singleShot(50, [&] { e.key(Qt::Key_F7); });
+    e.key(Qt::Key_F5);
+    QTest::qWait(700);
+    QCOMPARE(e.takenOver, (QList<QPair<int, int>>{{0, 236}}));
+}
+
+// While A waits for its take-over, the operator applies H, and H's wait lets C in as well: all three arrive. A
+// cycle that stops ends the wait.
+void tst_MainWindow::overlappingAppliesAllArrive()
+{
+    CommRig rig;
+    rig.comm.Form_Load("UDP5000");
+    for (const auto& [g, text] : {std::pair{0, "A"}, {7, "H"}, {2, "C"}}) {
+        rig.tables.EditGroups[size_t(g)].Clocks[size_t(g + 1)] = true;
+        rig.tables.EditGroups[size_t(g)].DisplayText = text;
+    }
+    QTimer::singleShot(0, this, [&] {
+        QTimer::singleShot(0, this, [&] { ApplyGroup(rig.tables, 2); });
+        ApplyGroup(rig.tables, 7);
+    });
+    ApplyGroup(rig.tables, 0);
+    QTRY_COMPARE(rig.tables.ActiveGroups[2].DisplayText, "C");
+    QCOMPARE(rig.tables.ActiveGroups[0].DisplayText + rig.tables.ActiveGroups[7].DisplayText, "AH");
+
+    rig.comm.Timer1.setInterval(60 * 60 * 1000); // no tick will come
+    rig.comm.Timer1.start();
+    QTimer::singleShot(50, this, [&] { rig.comm.close(); });
+    ApplyGroup(rig.tables, 4); // must return although nothing took the group over
+    QCOMPARE(rig.tables.PendingGroup, qint16(4));
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void tst_MainWindow::placement_data()
+{
+    QTest::addColumn<float>("left");
+    QTest::addColumn<float>("top");
+    QTest::addColumn<double>("screenW");
+    QTest::addColumn<QPointF>("expected");
+    // Window 7815 x 3240 twips; screen height 10800.
+    QTest::newRow("nothing stored: centred") << -401.f << -401.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("400 off the left edge: kept") << -400.f << 0.f << 15360.0 << QPointF(-400, 0);
+    QTest::newRow("just over 400 off the left: centred") << -400.5f << 0.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("right edge limit: kept") << 14960.f << 0.f << 15360.0 << QPointF(14960, 0);
+    QTest::newRow("past the right limit: centred") << 14961.f << 0.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("past the bottom limit: centred") << 0.f << 10401.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("fraction rounds before halving") << -401.f << 0.f << 15362.5 << QPointF(3774, 3780);
+    QTest::newRow("screen smaller than the window") << -401.f << 0.f << 7000.0 << QPointF(-407, 3780);
+}
+
+void tst_MainWindow::placement()
+{
+    QFETCH(float, left);
+    QFETCH(float, top);
+    QFETCH(double, screenW);
+    QTEST(PlaceMainWindow(left, top, screenW, 10800, 7815, 3240), "expected");
+}
+
+void tst_MainWindow::closingKeepsThePlaceAndPanelsShowWhole()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("q.ini");
+    GroupTables tables;
+    ScriptedDialogs dialogs;
+    FunctionSounds sounds({});
+    {
+        SettingsStore settings(path);
+        frmMain window(settings, tables, dialogs, sounds);
+        window.Form_Load();
+        window.show();
+        window.move(40, 30);
+        // Each panel shows its own text whole, or cut visibly with the whole text in its tooltip.
+        const QString texts[] = {"Not Sending: PC clock year 2240 is beyond what the clocks can show",
+                                 "Using /dev/serial/by-id/usb-FTDI_FT232R_A1B2C3-if00", "Sat, Dec 05, 2026", "x"};
+        for (int panel = 4; panel >= 1; --panel)
+            window.setPanelText(panel, texts[panel - 1]);
+        for (int panel = 1; panel <= 4; ++panel) {
+            const auto* label = window.findChild<QLabel*>(QStringLiteral("Panel%1").arg(panel));
+            const QString shown = label->text(), text = texts[panel - 1];
+            QVERIFY2(shown == text || (shown.endsWith(QChar(0x2026)) && text.startsWith(shown.chopped(1)) &&
+                                       label->toolTip().contains(text)),
+                     qPrintable(shown));
+            QVERIFY(label->geometry().right() <= window.width());
+        }
+        window.close();
+    }
+    SettingsStore later(path);
+    QCOMPARE(later.GetSetting("MainLeft", {}), StoredCoordinateText(float(std::round(40 * 1440 / LogicalDpi()))));
+    frmMain next(later, tables, dialogs, sounds);
+    next.Form_Load();
+    QCOMPARE(next.pos(), QPoint(40, 30));
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"
