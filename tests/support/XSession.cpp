@@ -212,12 +212,6 @@ void OperatorSession::setClipboard(const QString& text)
         5000);
 }
 
-QString OperatorSession::focusedFieldText()
-{
-    key(QStringLiteral("ctrl+a ctrl+c"));
-    return QString::fromUtf8(run(m_display, words(QStringLiteral("xclip -o -selection clipboard"))));
-}
-
 QString OperatorSession::setting(const QString& key) const
 {
     QSettings settings(m_home.filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini")), QSettings::IniFormat);
@@ -240,13 +234,6 @@ QByteArray OperatorSession::presetsFile() const
 {
     QFile file(presetsPath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray OperatorSession::waitForPresetsChange(const QByteArray& before, int timeoutMs) const
-{
-    QByteArray now;
-    waitUntil([&] { return (now = presetsFile()) != before; }, timeoutMs);
-    return now;
 }
 
 QList<SentPacket> OperatorSession::packetsUntil(const std::function<bool(const SentPacket&)>& wanted, int timeoutMs)

@@ -66,16 +66,12 @@ public:
     void key(const QString& keys);
     void type(const QString& text);
     void setClipboard(const QString& text); // as another program copies: a paste then brings it
-    // The text of the field that has the focus, through the clipboard (select all, copy).
-    QString focusedFieldText();
 
     QString setting(const QString& key) const;
     // The setting once it equals `expected`; the last value read when it does not within the time.
     QString waitForSetting(const QString& key, const QString& expected, int timeoutMs = 4000) const;
     QString presetsPath() const;
     QByteArray presetsFile() const;
-    // The presets file once it differs from `before`; `before` when it does not within the time.
-    QByteArray waitForPresetsChange(const QByteArray& before, int timeoutMs = 4000) const;
 
     // Packets from the line until one satisfies `wanted` (returned last) or the time is up.
     QList<SentPacket> packetsUntil(const std::function<bool(const SentPacket&)>& wanted, int timeoutMs = 5000);
