@@ -39,9 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray written = read.presetFileBytes();
     PresetTable back(settings, dialogs, QString());
     back.readPresets(written);
-    if (written.count('\n') != presets.size() || (back.PresetCount() == read.PresetCount()
-                                                     ? back.presetFileBytes() != written
-                                                     : back.PresetCount() > read.PresetCount()))
+    if (written.count('\n') != presets.size() ||
+        (back.PresetCount() == read.PresetCount() ? back.presetFileBytes() != written
+                                                  : back.PresetCount() > read.PresetCount()))
         __builtin_trap();
 
     // Switched-on network time (NTP=yes) is no sign of a synchronised clock: only NTPSynchronized counts.
