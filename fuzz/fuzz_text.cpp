@@ -1,5 +1,5 @@
-// Any text as the three parsers of typed text get it: the command-line argument, a clock list, a stored group (whose
-// first field is a clock list). One input feeds all three, so their seeds and dictionaries help each other.
+// Any text, given to the three parsers that read one: the command-line argument, a clock list, and a stored group
+// (whose first field is a clock list). One input feeds all three, so their seeds and dictionaries help each other.
 #include "app/LinkSelection.h"
 #include "model/CodeTables.h"
 #include "model/GroupTable.h"
