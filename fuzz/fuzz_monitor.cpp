@@ -1,116 +1,105 @@
-// Any bytes on the line or in a datagram: nothing may crash; the framer accounts for every byte in order, cuts the
-// stream the same way however it is split into reads, and calls a packet good only when its checksum holds; every
-// printed line stays one line.
+// Any bytes on the line: the framer accounts for every byte in order and cuts the stream the same way however it is
+// split into reads, a packet is good only when its checksum holds, and each line printed for it stays one line. The
+// same bytes choose a group, clock and moment: what the program sends for them, the monitor reads back as sent.
 #include "PacketDecoder.h"
 #include "PacketFramer.h"
 #include "app/ClockPacket.h"
+#include "model/CodeTables.h"
+#include "model/Windows1252.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace {
-const QDateTime kReceived = QDateTime::fromMSecsSinceEpoch(0, Qt::UTC);
-
-bool SumsToZero(QByteArrayView bytes)
+// Whatever its text holds, a packet is printed on one line.
+void print(const DecodedPacket& packet)
 {
-    quint8 sum = 0;
-    for (const char b : bytes)
-        sum = quint8(sum + quint8(b));
-    return sum == 0;
+    for (const OutputFormat format : {OutputFormat::Text, OutputFormat::Json}) {
+        const QString line = FormatPacket(packet, QDateTime::fromSecsSinceEpoch(0, Qt::UTC), format);
+        if (line.contains(u'\n') || line.contains(u'\r'))
+            __builtin_trap();
+    }
 }
 
-void CheckLine(const QString& line)
-{
-    if (line.isEmpty() || line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')))
-        __builtin_trap();
-}
-
-void CheckDecoded(QByteArrayView bytes, bool checksumOk)
-{
-    const auto packet = DecodePacket(bytes);
-    if (!packet || packet->checksumOk != checksumOk || packet->checksumOk != SumsToZero(bytes))
-        __builtin_trap();
-    CheckLine(FormatPacket(*packet, kReceived, OutputFormat::Text));
-    CheckLine(FormatPacket(*packet, kReceived, OutputFormat::Json));
-}
-
-// The events must tile the input: each starts where the previous one ended and shows the bytes found there.
-void CheckEvents(const QList<FramerEvent>& events, QByteArrayView input, bool decode)
+// The events tile the input: each starts where the previous one ended and shows the bytes found there.
+void checkEvents(const QList<FramerEvent>& events, QByteArrayView input)
 {
     qsizetype offset = 0;
     for (const FramerEvent& e : events) {
-        const bool framed = e.kind == FramerEvent::Kind::Packet || e.kind == FramerEvent::Kind::BadChecksum;
-        if (e.size <= 0 || offset + e.size > input.size())
+        if (e.size <= 0 || offset + e.size > input.size() || !input.sliced(offset, e.size).startsWith(e.bytes))
             __builtin_trap();
-        const QByteArrayView here = input.sliced(offset, e.size);
-        if (framed) {
-            if (e.size != kPacketSize || e.bytes != here || here[0] != kPacketStart)
-                __builtin_trap();
-            if (decode)
-                CheckDecoded(e.bytes, e.kind == FramerEvent::Kind::Packet);
-        } else {
-            if (e.bytes != here.first(qMin(e.size, PacketFramer::kNoisePreview)))
-                __builtin_trap();
-            if (e.kind == FramerEvent::Kind::Truncated && (e.size >= kPacketSize || here[0] != kPacketStart))
-                __builtin_trap();
-            if (e.kind == FramerEvent::Kind::Noise && e.size > PacketFramer::kNoiseReportLimit)
-                __builtin_trap();
-            if (decode)
-                CheckLine(FormatProblem(DescribeSkipped(e), kReceived, OutputFormat::Text));
-        }
         offset += e.size;
+        if (e.kind != FramerEvent::Kind::Packet && e.kind != FramerEvent::Kind::BadChecksum) {
+            (void)DescribeSkipped(e);
+            continue;
+        }
+        const std::optional<DecodedPacket> packet = DecodePacket(e.bytes);
+        if (!packet || packet->checksumOk != (e.kind == FramerEvent::Kind::Packet))
+            __builtin_trap();
+        print(*packet);
     }
     if (offset != input.size())
         __builtin_trap();
 }
+
+// Reads of sizes drawn from `seed` (0: one read); with `pauses` the line also goes quiet between some of them.
+// `early` gets the events reported before the final quiet spell.
+QList<FramerEvent> frame(QByteArrayView input, quint32 seed, bool pauses, QList<FramerEvent>& early)
+{
+    PacketFramer framer;
+    quint32 state = seed;
+    for (qsizetype at = 0; at < input.size();) {
+        state = state * 1664525u + 1013904223u;
+        const qsizetype n =
+            seed == 0 ? input.size() : qMin(input.size() - at, qsizetype(1 + (state >> 16) % (1 + seed % 120)));
+        framer.feed(input.sliced(at, n));
+        if (pauses && (state >> 8) % 4 == 0)
+            framer.endBurst();
+        early += framer.takeEvents();
+        at += n;
+    }
+    framer.endBurst();
+    return early + framer.takeEvents();
+}
 } // namespace
 
-// The first byte chooses how the rest is split into reads and where the line goes quiet.
+// The first byte chooses the reads; the rest is the stream.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return 0;
-    const QByteArrayView input(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
-    quint32 state = data[0] * 2654435761u + 1;
-    const auto next = [&] { return (state = state * 1664525u + 1013904223u) >> 16; };
-
-    PacketFramer whole;
-    whole.feed(input);
-    const QList<FramerEvent> beforeQuiet = whole.takeEvents();
-    whole.endBurst();
-    const QList<FramerEvent> expected = beforeQuiet + whole.takeEvents();
-    CheckEvents(expected, input, true);
-
-    // The same bytes in reads of random sizes: the same events, none of them later. With quiet spells in between,
-    // still a tiling.
-    PacketFramer split, pausing;
-    QList<FramerEvent> seen, paused;
-    for (qsizetype at = 0; at < input.size();) {
-        const qsizetype n = qMin(input.size() - at, qsizetype(1 + next() % (1 + data[0] % 120)));
-        split.feed(input.sliced(at, n));
-        seen += split.takeEvents();
-        pausing.feed(input.sliced(at, n));
-        if (next() % 4 == 0)
-            pausing.endBurst();
-        paused += pausing.takeEvents();
-        at += n;
-    }
-    if (seen != beforeQuiet)
+    const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
+    QList<FramerEvent> early, splitEarly, pausedEarly;
+    const QList<FramerEvent> events = frame(input, 0, false, early);
+    if (frame(input, data[0] + 1u, false, splitEarly) != events || splitEarly != early)
         __builtin_trap();
-    split.endBurst();
-    seen += split.takeEvents();
-    pausing.endBurst();
-    paused += pausing.takeEvents();
-    if (seen != expected)
-        __builtin_trap();
-    CheckEvents(paused, input, false);
+    checkEvents(events, input);
+    checkEvents(frame(input, data[0] + 1u, true, pausedEarly), input);
+    // The same bytes as a datagram.
+    if (const std::optional<DecodedPacket> datagram = DecodePacket(input))
+        print(*datagram);
 
-    // A datagram of these bytes.
-    if (const auto packet = DecodePacket(input)) {
-        CheckLine(FormatPacket(*packet, kReceived, OutputFormat::Text));
-        CheckLine(FormatPacket(*packet, kReceived, OutputFormat::Json));
-    } else if (input.size() == kPacketSize || DatagramSizeProblem(input.size()).isEmpty()) {
+    // The first stream bytes make a group, a clock and a moment, and the following ones the group's text.
+    const auto byte = [&](qsizetype i) { return i < input.size() ? quint8(input[i]) : 0; };
+    GroupRecord group;
+    group.ZoneIndex = qint16(byte(0) % TimeZoneList.size());
+    group.DaylightIndex = qint16(byte(1) % DaylightList.size());
+    group.CommandCode = byte(2);
+    group.DisplayText = FromWindows1252(input.mid(9, 22));
+    const int clock = byte(3) % 128;
+    quint64 seconds = 0;
+    for (qsizetype i = 4; i < 9; ++i)
+        seconds = seconds << 8 | byte(i);
+    const QDateTime first(QDate(kFirstPacketYear, 1, 1), QTime(0, 0), Qt::UTC);
+    const QDateTime when = first.addSecs(qint64(seconds % quint64(first.secsTo(first.addYears(256)))));
+    const std::optional<DecodedPacket> sent = DecodePacket(BuildClockPacket(group, clock, when));
+    // A character outside Windows-1252 goes as "?", so its text is not compared.
+    if (!sent || !sent->checksumOk || !sent->fieldsOk() || sent->year != when.date().year() ||
+        sent->month != when.date().month() || sent->day != when.date().day() || sent->hour != when.time().hour() ||
+        sent->minute != when.time().minute() || sent->second != when.time().second() || sent->clock != clock ||
+        sent->command != group.CommandCode || sent->zone != TimeZoneList[size_t(group.ZoneIndex)].code ||
+        sent->daylight != DaylightList[size_t(group.DaylightIndex)].code ||
+        (!group.DisplayText.contains(QChar(0xFFFD)) && sent->text != FormatDisplayText(group.DisplayText)))
         __builtin_trap();
-    }
     return 0;
 }
