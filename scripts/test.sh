@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and runs every test through CTest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# iproute2: the end-to-end UDP test runs in a private network namespace. The X server, window manager, xdotool and
-# xclip: the operator scenarios drive the real program as a person would (they are skipped where these are missing).
-scripts/deps.sh iproute2 xvfb xauth xdotool openbox xclip
+# iproute2: the end-to-end UDP test runs in a private network namespace. The X server, window manager and xdotool:
+# the operator scenarios drive the real program as a person would (they are skipped where these are missing).
+scripts/deps.sh iproute2 xvfb xauth xdotool openbox
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j2

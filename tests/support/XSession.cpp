@@ -77,7 +77,7 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 QString XDisplay::missingTools()
 {
     QStringList missing;
-    for (const QString& tool : words(QStringLiteral("Xvfb openbox xdotool xclip")))
+    for (const QString& tool : words(QStringLiteral("Xvfb openbox xdotool")))
         if (QStandardPaths::findExecutable(tool).isEmpty())
             missing << tool;
     return missing.join(u' ');
@@ -123,7 +123,6 @@ OperatorSession::OperatorSession(const XDisplay& display, const QByteArray& sett
 OperatorSession::~OperatorSession()
 {
     stop(m_program);
-    stop(m_clipboardOwner);
 }
 
 QString OperatorSession::start()
@@ -194,24 +193,6 @@ void OperatorSession::type(const QString& text)
     QThread::msleep(kSettleMs);
 }
 
-void OperatorSession::setClipboard(const QString& text)
-{
-    stop(m_clipboardOwner);
-    // In the foreground it serves the clipboard until another program takes it over, and ends with the session.
-    m_clipboardOwner.setProcessChannelMode(QProcess::MergedChannels);
-    startOn(m_clipboardOwner, m_display, words(QStringLiteral("xclip -quiet -selection clipboard -i")));
-    m_clipboardOwner.write(text.toUtf8());
-    m_clipboardOwner.closeWriteChannel();
-    // Owned once it says it waits for requests.
-    QByteArray said;
-    waitUntil(
-        [&] {
-            m_clipboardOwner.waitForReadyRead(50);
-            return (said += m_clipboardOwner.readAll()).contains("Waiting");
-        },
-        5000);
-}
-
 QString OperatorSession::setting(const QString& key) const
 {
     QSettings settings(m_home.filePath(QStringLiteral("config/Quillmarch/Quillmarch.ini")), QSettings::IniFormat);
@@ -245,17 +226,4 @@ QList<SentPacket> OperatorSession::packetsUntil(const std::function<bool(const S
         return wanted(seen.last());
     });
     return seen;
-}
-
-QList<int> OperatorSession::cycleFrom(int clock, int timeoutMs)
-{
-    const auto isIt = [clock](const SentPacket& p) { return p.clock == clock; };
-    const QList<SentPacket> before = packetsUntil(isIt, timeoutMs);
-    if (before.isEmpty() || before.last().clock != clock)
-        return {};
-    QList<int> clocks{clock};
-    const QList<SentPacket> rest = packetsUntil(isIt, timeoutMs);
-    for (qsizetype i = 0; i + 1 < rest.size(); ++i)
-        clocks << rest[i].clock;
-    return clocks;
 }

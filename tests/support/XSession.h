@@ -65,7 +65,6 @@ public:
     // xdotool key names, pressed one after the other ("ctrl+a", "Return", "Tab Tab").
     void key(const QString& keys);
     void type(const QString& text);
-    void setClipboard(const QString& text); // as another program copies: a paste then brings it
 
     QString setting(const QString& key) const;
     // The setting once it equals `expected`; the last value read when it does not within the time.
@@ -75,13 +74,11 @@ public:
 
     // Packets from the line until one satisfies `wanted` (returned last) or the time is up.
     QList<SentPacket> packetsUntil(const std::function<bool(const SentPacket&)>& wanted, int timeoutMs = 5000);
-    // The clocks of one whole cycle: from the next packet to `clock` up to, not including, the one after it.
-    QList<int> cycleFrom(int clock, int timeoutMs = 15000);
 
 private:
     QString m_display;
     QTemporaryDir m_home;
     Pty m_pty;
-    QProcess m_program, m_clipboardOwner;
+    QProcess m_program;
     QString m_mainWindow;
 };

@@ -1,0 +1,615 @@
+// The windows in-process, on the offscreen platform: the group editor's checks and questions, the command keys, the
+// hand-over, where the main window opens and what closing it keeps, its panels; the time warning, the Help menu, the
+// summary, the map; the presets window and the preset editor (the operator's part played through the editor seam).
+// The keyboard under a real X server is in scenarios/.
+#include "app/DataFiles.h"
+#include "app/frmWarning.h"
+#include "model/SettingsStore.h"
+#include "platform/Sounds.h"
+#include "presets/frmEditPreset.h"
+#include "presets/frmPresets.h"
+#include "support/CommRig.h"
+#include "support/RecordingLauncher.h"
+#include "support/ScriptedDialogs.h"
+#include "ui/Twips.h"
+#include "ui/auxiliary/SummaryTable.h"
+#include "ui/auxiliary/frmMap.h"
+#include "ui/main/ApplyGroup.h"
+#include "ui/main/HelpMenu.h"
+#include "ui/main/MainPlacement.h"
+#include "ui/main/frmMain.h"
+#include "ui/main/frmMfgMode.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+struct Editor
+{
+    QTemporaryDir dir;
+    SettingsStore settings{dir.filePath("q.ini")};
+    GroupTables tables;
+    ScriptedDialogs dialogs;
+    FunctionSounds sounds{{}};
+    QList<QPair<int, int>> takenOver; // (group, command code) of every take-over
+    QTimer tick;
+    std::unique_ptr<frmMain> window;
+
+    explicit Editor(const QStringList& stored = {})
+    {
+        for (const QString& line : stored)
+            settings.SaveSetting(line.section(u'=', 0, 0), line.section(u'=', 1));
+        LoadAllGroups(tables, settings);
+        // A stand-in for the refresh cycle: takes hand-overs over, as the link object's timer does.
+        tables.RefreshRunning = true;
+        QObject::connect(&tick, &QTimer::timeout, [this] {
+            if (const int g = TakeOverPendingGroup(tables); g >= 0)
+                takenOver.append({g, tables.ActiveGroups[size_t(g)].CommandCode});
+        });
+        tick.start(30);
+        window = std::make_unique<frmMain>(settings, tables, dialogs, sounds);
+        window->Form_Load();
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    // A click as the operator makes it: through the window, so validation sees it before the focus moves.
+    void click(QWidget* w)
+    {
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, w->mapTo(window.get(), w->rect().center()));
+    }
+    // Keys go to the widget with the focus; back from a dialog, the main window is active again.
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = {})
+    {
+        if (QApplication::activeWindow() != window.get()) {
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        }
+        QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+    }
+    void type(QComboBox* field, const QString& text)
+    {
+        field->setFocus();
+        field->lineEdit()->selectAll();
+        QTest::keyClicks(field, text);
+    }
+    QString group(int g) const { return settings.GetSetting(QStringLiteral("Group-") + IndexToLetter(g), {}); }
+};
+
+// Answers the password dialog as soon as it is up.
+void answerPassword(const QString& password)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, password] {
+        if (auto* dialog = qobject_cast<frmMfgMode*>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            poll->stop();
+            QTest::keyClicks(dialog->Password, password);
+            QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+            if (dialog->isVisible()) // a wrong password leaves it open
+                dialog->reject();
+        }
+    });
+    poll->start(10);
+}
+
+struct Presets
+{
+    QTemporaryDir dir;
+    SettingsStore settings{dir.filePath("q.ini")};
+    GroupTables tables;
+    ScriptedDialogs dialogs;
+    FunctionSounds sounds{{}};
+    frmMain main{settings, tables, dialogs, sounds};
+    QString file = dir.filePath("Quillmarch-Presets.txt");
+    QList<PresetEditRecord> editorSaw;      // what the editor was opened with
+    QList<PresetEditRecord> operatorLeaves; // what the operator leaves in it, one per opening
+
+    explicit Presets(const QByteArray& contents)
+    {
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        f.write(contents);
+        f.close();
+        main.Form_Load();
+    }
+    std::unique_ptr<frmPresets> open()
+    {
+        auto window = std::make_unique<frmPresets>(main, settings, dialogs, file);
+        window->runEditor = [this](PresetEditRecord& edit) {
+            editorSaw << edit;
+            edit = operatorLeaves.takeFirst();
+        };
+        return window;
+    }
+    QByteArray fileBytes() const
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+const QByteArray kTwo = "\"Lobby\",8,30,\"WELCOME\"\r\n\"hall\",1,2,\"HALL\"\r\n";
+} // namespace
+
+class tst_Windows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void refusedListIsNeverApplied_data();
+    void refusedListIsNeverApplied();
+    void moveQuestions_data();
+    void moveQuestions();
+    void textFieldAndGroupChange();
+    void commandKeys_data();
+    void commandKeys();
+    void commandDuringAWaitIsIgnored();
+    void overlappingAppliesAllArrive();
+    void placement_data();
+    void placement();
+    void closingKeepsThePlaceAndPanelsShowWhole();
+    void timeWarning_data();
+    void timeWarning();
+    void helpEntries_data();
+    void helpEntries();
+    void summary();
+    void map();
+    void newPresetWithATakenName_data();
+    void newPresetWithATakenName();
+    void editRemoveAndReopen();
+    void presetEditorFilters();
+};
+
+void tst_Windows::refusedListIsNeverApplied_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("leaving the field for one that validates") << "click";
+    QTest::newRow("Enter in the field") << "Enter";
+    QTest::newRow("Apply pressed where no validation ran") << "Apply";
+}
+
+void tst_Windows::refusedListIsNeverApplied()
+{
+    QFETCH(QString, how);
+    Editor e({"Group-A=4\t0\t0\tX\t0"});
+    e.type(e.window->GroupClockNumbers, "3-200");
+    if (how == "click") {
+        e.click(e.window->TimeZone);
+        QCOMPARE(QApplication::focusWidget(), e.window->GroupClockNumbers);
+    } else if (how == "Enter") {
+        e.key(Qt::Key_Return);
+    } else {
+        e.key(Qt::Key_Tab); // to Presets, which causes no validation
+        e.window->ApplyButton->click();
+    }
+    QCOMPARE(e.dialogs.calls.size(), 1);
+    QCOMPARE(e.dialogs.calls[0].text, "INPUT ERROR IN CLOCK NUMBER LIST\rClock Number Out Of Range");
+    QCOMPARE(FormatClockList(e.tables.EditGroups[0].Clocks) + " " + e.group(0), "4 4\t0\t0\tX\t0");
+    // A good list: Enter applies it, stored and handed over in its canonical form.
+    e.type(e.window->GroupClockNumbers, "6, 5");
+    e.key(Qt::Key_Return);
+    QTRY_COMPARE(e.tables.ActiveGroups[0].FirstClock, qint16(5));
+    QCOMPARE(e.group(0), "5-6\t0\t0\tX\t0");
+    QVERIFY(!e.window->ApplyButton->isEnabled());
+}
+
+void tst_Windows::moveQuestions_data()
+{
+    QTest::addColumn<MsgResult>("answer");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::newRow("Yes moves them") << MsgResult::Yes << "" << "3-6";
+    QTest::newRow("No keeps them in A") << MsgResult::No << "4-5" << "3,6";
+    QTest::newRow("Cancel stores nothing for B") << MsgResult::Cancel << "4-5" << "9";
+}
+
+void tst_Windows::moveQuestions()
+{
+    QFETCH(MsgResult, answer);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    Editor e({"Group-A=4-5\t0\t0\tA\t0", "Group-B=9\t0\t0\tB\t0", "Group=B"});
+    e.type(e.window->GroupClockNumbers, "3-6");
+    e.dialogs.answers = {answer};
+    e.click(e.window->ApplyButton);
+    QCOMPARE(e.dialogs.calls.size(), 1);
+    QCOMPARE(e.dialogs.calls[0].text, "Clock Numbers 4-5 are currently in Group A\rDo you want to MOVE them to Group B?");
+    QCOMPARE(e.dialogs.calls[0].defaultButton, MsgResult::Cancel);
+    // What is stored, what is sent, and what the field shows agree.
+    QCOMPARE(e.group(0).section(u'\t', 0, 0) + " " + e.group(1).section(u'\t', 0, 0), a + " " + b);
+    QTRY_COMPARE(FormatClockList(e.tables.ActiveGroups[0].Clocks), a);
+    QCOMPARE(FormatClockList(e.tables.EditGroups[1].Clocks), b);
+    QCOMPARE(e.window->GroupClockNumbers->currentText(), answer == MsgResult::Yes ? "3-6" : b);
+}
+
+void tst_Windows::textFieldAndGroupChange()
+{
+    Editor e({"Group-A=1\t0\t0\tA\t0", "Group-B=2\t0\t0\tB\t0"});
+    QLineEdit* text = e.window->TextDisplay->lineEdit();
+    e.type(e.window->TextDisplay, "ABCDEFGHIJKLMNOPQRSTUVWXY");
+    QCOMPARE(text->text(), "ABCDEFGHIJKLMNOPQRST"); // 20 characters typed at most
+    e.window->TextDisplay->setEditText("A\tB");      // a TAB cannot enter it, typed or pasted
+    QCOMPARE(text->text(), "A B");
+    e.window->GroupLetter->setFocus();
+    e.key(Qt::Key_Down);
+    QCOMPARE(e.dialogs.calls.value(0).text,
+             "Please CANCEL or APPLY your changes\rbefore changing the Group Letter Selection");
+    QCOMPARE(e.window->GroupLetter->currentText(), "A");
+    // A longer text can only come in by pasting: Apply stores it whole, and the group is clean afterwards.
+    text->setFocus();
+    text->selectAll();
+    text->insert("Twenty-five characters!!");
+    e.key(Qt::Key_Return);
+    QCOMPARE(e.group(0), "1\t0\t0\tTwenty-five characters!!\t0");
+    e.window->GroupLetter->setFocus();
+    e.key(Qt::Key_Down);
+    QCOMPARE(e.dialogs.calls.size(), 1);
+    QCOMPARE(e.window->GroupClockNumbers->currentText() + " " + e.settings.GetSetting("Group", {}), "2 B");
+}
+
+void tst_Windows::commandKeys_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QList<MsgResult>>("answers");
+    QTest::addColumn<int>("code"); // sent to the group's clocks; 0: nothing
+    const Qt::KeyboardModifiers none{}, shift = Qt::ShiftModifier;
+    QTest::newRow("F7") << "brashor" << Qt::Key_F7 << none << QList<MsgResult>{} << 156;
+    QTest::newRow("Shift+F8, Yes") << "brashor" << Qt::Key_F8 << shift << QList<MsgResult>{MsgResult::Yes} << 220;
+    QTest::newRow("Shift+F8, No") << "brashor" << Qt::Key_F8 << shift << QList<MsgResult>{MsgResult::No} << 0;
+    QTest::newRow("Ctrl+F5") << "brashor" << Qt::Key_F5 << Qt::KeyboardModifiers(Qt::ControlModifier)
+                             << QList<MsgResult>{} << 0;
+    QTest::newRow("wrong password: capital first letter") << "Brashor" << Qt::Key_F5 << none << QList<MsgResult>{}
+                                                          << -1;
+}
+
+// The first command key asks for the password and sends nothing; the next sends the group as last applied, with
+// its command, and leaves the edits on screen.
+void tst_Windows::commandKeys()
+{
+    QFETCH(QString, password);
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, code);
+    Editor e({"Group-A=1-2\t0\t0\tA\t0"});
+    answerPassword(password);
+    e.key(Qt::Key_F6);
+    QCOMPARE(e.window->ManufacturingMode, code >= 0);
+    if (code < 0) {
+        QCOMPARE(e.dialogs.calls.value(0).text, "Incorrect Password");
+        return;
+    }
+    QVERIFY(e.window->windowTitle().endsWith("  [ MANUFACTURING MODE ]"));
+    e.type(e.window->TextDisplay, "unapplied");
+    QFETCH(QList<MsgResult>, answers);
+    e.dialogs.answers = answers;
+    e.key(key, modifiers);
+    QTest::qWait(100);
+    using TakeOvers = QList<QPair<int, int>>;
+    const TakeOvers expected = code ? TakeOvers{{0, code}} : TakeOvers{};
+    QCOMPARE(e.takenOver, expected);
+    QCOMPARE(e.dialogs.calls.size(), answers.size());
+    if (!answers.isEmpty())
+        QCOMPARE(e.dialogs.calls[0].text, "Reset Clock(s) to Factory Defaults\rARE YOU SURE?");
+    QCOMPARE(e.tables.ActiveGroups[0].DisplayText + " " + e.window->TextDisplay->currentText(), "A unapplied");
+    QCOMPARE(e.tables.EditGroups[0].CommandCode, qint16(0));
+}
+
+void tst_Windows::commandDuringAWaitIsIgnored()
+{
+    Editor e({"Group-A=1\t0\t0\tA\t0"});
+    e.window->ManufacturingMode = true;
+    e.tick.setInterval(300);
+    QTimer::singleShot(50, [&] { e.key(Qt::Key_F7); });
+    e.key(Qt::Key_F5);
+    QTest::qWait(700);
+    QCOMPARE(e.takenOver, (QList<QPair<int, int>>{{0, 236}}));
+}
+
+// While A waits for its take-over, the operator applies H, and H's wait lets C in as well: all three arrive. A
+// cycle that stops ends the wait.
+void tst_Windows::overlappingAppliesAllArrive()
+{
+    CommRig rig;
+    rig.comm.Form_Load("UDP5000");
+    for (const auto& [g, text] : {std::pair{0, "A"}, {7, "H"}, {2, "C"}}) {
+        rig.tables.EditGroups[size_t(g)].Clocks[size_t(g + 1)] = true;
+        rig.tables.EditGroups[size_t(g)].DisplayText = text;
+    }
+    QTimer::singleShot(0, this, [&] {
+        QTimer::singleShot(0, this, [&] { ApplyGroup(rig.tables, 2); });
+        ApplyGroup(rig.tables, 7);
+    });
+    ApplyGroup(rig.tables, 0);
+    QTRY_COMPARE(rig.tables.ActiveGroups[2].DisplayText, "C");
+    QCOMPARE(rig.tables.ActiveGroups[0].DisplayText + rig.tables.ActiveGroups[7].DisplayText, "AH");
+
+    rig.comm.Timer1.setInterval(60 * 60 * 1000); // no tick will come
+    rig.comm.Timer1.start();
+    QTimer::singleShot(50, this, [&] { rig.comm.close(); });
+    ApplyGroup(rig.tables, 4); // must return although nothing took the group over
+    QCOMPARE(rig.tables.PendingGroup, qint16(4));
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void tst_Windows::placement_data()
+{
+    QTest::addColumn<float>("left");
+    QTest::addColumn<float>("top");
+    QTest::addColumn<double>("screenW");
+    QTest::addColumn<QPointF>("expected");
+    // Window 7815 x 3240 twips; screen height 10800.
+    QTest::newRow("nothing stored: centred") << -401.f << -401.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("400 off the left edge: kept") << -400.f << 0.f << 15360.0 << QPointF(-400, 0);
+    QTest::newRow("past the right limit: centred") << 14961.f << 0.f << 15360.0 << QPointF(3772, 3780);
+    QTest::newRow("fraction rounds before halving") << -401.f << 0.f << 15362.5 << QPointF(3774, 3780);
+    QTest::newRow("screen smaller than the window") << -401.f << 0.f << 7000.0 << QPointF(-407, 3780);
+}
+
+void tst_Windows::placement()
+{
+    QFETCH(float, left);
+    QFETCH(float, top);
+    QFETCH(double, screenW);
+    QTEST(PlaceMainWindow(left, top, screenW, 10800, 7815, 3240), "expected");
+}
+
+void tst_Windows::closingKeepsThePlaceAndPanelsShowWhole()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("q.ini");
+    GroupTables tables;
+    ScriptedDialogs dialogs;
+    FunctionSounds sounds({});
+    {
+        SettingsStore settings(path);
+        frmMain window(settings, tables, dialogs, sounds);
+        window.Form_Load();
+        window.show();
+        window.move(40, 30);
+        // Each panel shows its own text whole, or cut visibly with the whole text in its tooltip.
+        const QString texts[] = {"Not Sending: PC clock year 2240 is beyond what the clocks can show",
+                                 "Using /dev/serial/by-id/usb-FTDI_FT232R_A1B2C3-if00", "Sat, Dec 05, 2026", "x"};
+        for (int panel = 4; panel >= 1; --panel)
+            window.setPanelText(panel, texts[panel - 1]);
+        for (int panel = 1; panel <= 4; ++panel) {
+            const auto* label = window.findChild<QLabel*>(QStringLiteral("Panel%1").arg(panel));
+            const QString shown = label->text(), text = texts[panel - 1];
+            QVERIFY2(shown == text || (shown.endsWith(QChar(0x2026)) && text.startsWith(shown.chopped(1)) &&
+                                       label->toolTip().contains(text)),
+                     qPrintable(shown));
+            QVERIFY(label->geometry().right() <= window.width());
+        }
+        window.close();
+    }
+    SettingsStore later(path);
+    QCOMPARE(later.GetSetting("MainLeft", {}), StoredCoordinateText(float(std::round(40 * 1440 / LogicalDpi()))));
+    frmMain next(later, tables, dialogs, sounds);
+    next.Form_Load();
+    QCOMPARE(next.pos(), QPoint(40, 30));
+}
+
+
+void tst_Windows::timeWarning_data()
+{
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("ticked, OK: never again") << true << "OK" << int(QDialog::Accepted) << "False";
+    QTest::newRow("not ticked, OK: stores nothing") << false << "OK" << int(QDialog::Accepted) << "<absent>";
+    QTest::newRow("ticked, close box: goes on, stores nothing") << true << "close" << int(QDialog::Accepted)
+                                                                << "<absent>";
+    QTest::newRow("ticked, Cancel: ends, stores nothing") << true << "Cancel" << int(QDialog::Rejected) << "<absent>";
+    QTest::newRow("ticked, Escape does nothing, Enter presses OK") << true << "Enter" << int(QDialog::Accepted)
+                                                                   << "False";
+}
+
+void tst_Windows::timeWarning()
+{
+    QFETCH(bool, ticked);
+    QFETCH(QString, how);
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath("q.ini"));
+    int beeps = 0;
+    FunctionSounds sounds([&] { ++beeps; });
+    frmWarning warning(settings, sounds);
+    QCOMPARE(beeps, 1);
+    warning.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&warning));
+    if (ticked)
+        QTest::mouseClick(warning.Check1, Qt::LeftButton);
+    if (how == "Enter") {
+        QTest::keyClick(&warning, Qt::Key_Escape);
+        QVERIFY(warning.isVisible());
+        QTest::keyClick(&warning, Qt::Key_Return);
+    } else if (how == "close") {
+        warning.close();
+    } else {
+        QTest::mouseClick(how == "OK" ? warning.OKButton : warning.CancelButton, Qt::LeftButton);
+    }
+    QVERIFY(!warning.isVisible());
+    QTEST(warning.result(), "result");
+    const QString stored = SettingsStore(settings.filePath()).GetSetting("TimeWarn", "<absent>");
+    QTEST(stored, "stored");
+    QCOMPARE(ShouldShowTimeWarning(stored == "<absent>" ? "True" : stored), stored != "False");
+}
+
+void tst_Windows::helpEntries_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("opens");   // what the launcher answers
+    QTest::addColumn<QString>("call"); // %1: the data folder, where a manual is when a file is opened
+    QTest::addColumn<QString>("message");
+    QTest::newRow("manual opened, nothing said") << "mnuHelpFinder" << true << "file %1/QUILLMARCH.html" << "";
+    QTest::newRow("manual missing: the folders looked in")
+        << "mnuHelpFinder" << true << ""
+        << "Can't find the help file \"QUILLMARCH.html\"\rLooked in these folders, in this order:\r    %1";
+    QTest::newRow("maker's page") << "mnuHelpWeb" << true << "url " QUILLMARCH_MAKER_URL << "";
+    QTest::newRow("world clock page not opened: said")
+        << "mnuHelpZone" << false << "url " QUILLMARCH_WORLDCLOCK_URL
+        << "Can't open the web page\r\"" QUILLMARCH_WORLDCLOCK_URL "\"\rno browser";
+    QTest::newRow("clock synchronisation: asked, then told") << "mnuHelpSync" << true << "clock sync"
+                                                             << "The PC clock's synchronisation cannot be read:\r";
+}
+
+void tst_Windows::helpEntries()
+{
+    QFETCH(QString, entry);
+    QFETCH(bool, opens);
+    QFETCH(QString, call);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QFile manual(dir.filePath(kHelpFileName));
+    QVERIFY(!call.startsWith("file") || manual.open(QIODevice::WriteOnly));
+    GroupTables tables;
+    RecordingLauncher launcher;
+    launcher.answer = {opens, opens ? QString() : "no browser"};
+    ScriptedDialogs dialogs;
+    HelpMenu help(tables, launcher, dialogs, nullptr, {dir.path()});
+    help.mnuHelp->findChild<QAction*>(entry)->trigger();
+    QCOMPARE(launcher.calls, call.isEmpty() ? QStringList() : QStringList{call.replace("%1", dir.path())});
+    QCOMPARE(dialogs.calls.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QVERIFY2(dialogs.calls[0].text.startsWith(message.replace("%1", dir.path())), qPrintable(dialogs.calls[0].text));
+}
+
+// Columns as wide as their widest entry plus 3; letters ascending; groups without clocks left out; CR LF.
+void tst_Windows::summary()
+{
+    std::array<GroupRecord, kGroupCount> table{};
+    QVERIFY(ParseClockList(table[2].Clocks, "9").isEmpty());
+    QVERIFY(ParseClockList(table[1].Clocks, "0-2,5,7-8,127").isEmpty());
+    table[1].ZoneIndex = 1;
+    table[1].DisplayText = "ABCDEFGHIJKLMNOPQRST";
+    table[0].DisplayText = "NO CLOCKS, LONG TEXT HERE"; // must not widen anything
+    QCOMPARE(SummaryTableText(table),
+             "Group      Clock           Time                                                     Daylight    "
+             "Text                   \r\n"
+             "Letter     Numbers         Zone                                                     Savings     "
+             "Display                \r\n"
+             "======     =======         ====                                                     ========    "
+             "=======                \r\n"
+             "B          0-2,5,7-8,127   (20) UTC-12 (Yankee) IDLW International Date Line West   (0) none    "
+             "ABCDEFGHIJKLMNOPQRST   \r\n"
+             "C          9               (16) CLOCK OFF                                           (0) none    "
+             "                       \r\n");
+}
+
+// Looked for in each folder in turn; read no larger than the screen, in proportion; a missing one explained.
+void tst_Windows::map()
+{
+    QCOMPARE(DataFolders("/usr/bin", "/home/op/.local/share"),
+             QStringList({"/usr/bin", "/home/op/.local/share/Quillmarch", "/usr/local/share/quillmarch",
+                          "/usr/share/quillmarch"}));
+    QTemporaryDir dir;
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    QImage picture(screen.width() * 3, screen.height() * 2, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QVERIFY(QDir(dir.path()).mkpath("a/" + kMapFileName) && QDir(dir.path()).mkpath("b"));
+    QVERIFY(picture.save(dir.filePath("b/" + kMapFileName), "JPG"));
+    frmMap map({dir.filePath("a"), dir.filePath("b")}); // past a folder where the name is a folder
+    QVERIFY(!map.MapMessage);
+    QVERIFY(map.width() <= screen.width() && map.height() <= screen.height());
+    QCOMPARE(map.width() * 100 / map.height(), screen.width() * 3 * 100 / (screen.height() * 2));
+    QCOMPARE(map.MapImage->pixmap().size(), map.size()); // held at the size shown
+
+    frmMap missing({dir.filePath("a")});
+    QVERIFY(missing.MapMessage && missing.MapImage->isHidden());
+    QVERIFY(missing.MapMessage->text().contains("\"clientmap.jpg\" was not found"));
+}
+
+void tst_Windows::newPresetWithATakenName_data()
+{
+    QTest::addColumn<MsgResult>("answer");
+    QTest::newRow("Yes replaces") << MsgResult::Yes;
+    QTest::newRow("No asks for another name") << MsgResult::No;
+}
+
+void tst_Windows::newPresetWithATakenName()
+{
+    QFETCH(MsgResult, answer);
+    Presets p(kTwo);
+    auto w = p.open();
+    p.operatorLeaves << PresetEditRecord{"LOBBY", 5, 6, "NEW", 40, false};
+    if (answer == MsgResult::No)
+        p.operatorLeaves << PresetEditRecord{"Gate", 5, 6, "NEW", 40, false};
+    p.dialogs.answers = {answer};
+    QTest::mouseClick(w->NewButton, Qt::LeftButton);
+    QCOMPARE(p.dialogs.calls.value(0).text, "NEW PRESET NAME DUPLICATES AN EXISTING PRESET NAME\r"
+                                            "Do you want to REPLACE the existing preset?");
+    QCOMPARE(p.dialogs.calls[0].defaultButton, MsgResult::No);
+    if (answer == MsgResult::Yes) {
+        QCOMPARE(p.fileBytes(), "\"hall\",1,2,\"HALL\"\r\n\"LOBBY\",5,6,\"NEW\"\r\n");
+    } else { // opened again with an empty name and the values entered
+        QCOMPARE(p.editorSaw.value(1).Name + "|" + p.editorSaw.value(1).DisplayText, "|NEW");
+        QCOMPARE(p.fileBytes(), kTwo + "\"Gate\",5,6,\"NEW\"\r\n");
+    }
+}
+
+void tst_Windows::editRemoveAndReopen()
+{
+    // A no-break space and a TAB belong to a name: only blanks are trimmed, or the edit would add a look-alike.
+    const QString lobby = "\u00a0Lobby\t";
+    Presets p("\"\xa0Lobby\t\",8,30,\"WELCOME\"\r\n\"hall\",1,2,\"HALL\"\r\n\"Zed\",1,1,\"Z\"\r\n");
+    auto w = p.open();
+    w->PresetName->setCurrentIndex(w->FindListPosition(lobby));
+    p.operatorLeaves << PresetEditRecord{lobby, 9, 9, "HELLO", 40, false};
+    QTest::mouseClick(w->EditButton, Qt::LeftButton);
+    QCOMPARE(p.editorSaw[0].Name, lobby);
+    QCOMPARE(p.fileBytes(), "\"hall\",1,2,\"HALL\"\r\n\"Zed\",1,1,\"Z\"\r\n\"\xa0Lobby\t\",9,9,\"HELLO\"\r\n");
+    QCOMPARE(w->PresetName->currentText() + "|" + w->TextDisplay->text(), lobby + "|HELLO");
+    // Removing selects the next one; reopening selects what was selected last.
+    w->PresetName->setCurrentIndex(w->FindListPosition("hall"));
+    p.dialogs.answers = {MsgResult::Yes};
+    QTest::mouseClick(w->RemoveButton, Qt::LeftButton);
+    QCOMPARE(p.dialogs.calls[0].text, "ARE YOU SURE YOU WANT TO REMOVE THE PRESET NAMED\r\"hall\"\r"
+                                      "THIS OPERATION IS NOT REVERSABLE\rClick YES to Proceed with Removal");
+    QCOMPARE(w->PresetName->currentText(), "Zed");
+    w.reset();
+    QCOMPARE(p.open()->PresetName->currentText(), "Zed");
+}
+
+void tst_Windows::presetEditorFilters()
+{
+    Presets p({});
+    p.main.show();
+    PresetEditRecord edit{QString(), 2, 3, "T", 40, false};
+    frmEditPreset editor(edit, p.main, p.dialogs, &p.main);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    // A name of blanks: OK, by its mnemonic too, is refused with the message, and the focus stays.
+    QTest::keyClicks(editor.PresetName, "  ");
+    QTest::keyClick(&editor, Qt::Key_O, Qt::AltModifier);
+    QTRY_COMPARE(p.dialogs.calls.value(0).text, "Please Enter a Name for the Preset");
+    QVERIFY(editor.isVisible() && editor.PresetName->hasFocus());
+    // 40 characters; a double quote or a character the file cannot hold never, typed or pasted.
+    editor.PresetName->clear();
+    QTest::keyClicks(editor.PresetName, QString(39, u'n') + "\"");
+    QTest::keyClicks(editor.PresetName, "xy");
+    editor.PresetName->insert("\u0141");
+    QCOMPARE(editor.PresetName->text(), QString(39, u'n') + "x");
+    editor.TextDisplay->setFocus();
+    editor.TextDisplay->lineEdit()->selectAll();
+    QTest::keyClicks(editor.TextDisplay, QString(19, u't') + "uv");
+    QCOMPARE(editor.TextDisplay->currentText(), QString(19, u't') + "u");
+    editor.close(); // the close box counts as OK
+    QCOMPARE(QString::number(edit.Cancelled) + edit.Name + edit.DisplayText, "0" + QString(39, u'n') + "x" +
+                                                                                 QString(19, u't') + "u");
+}
+
+QTEST_MAIN(tst_Windows)
+#include "tst_windows.moc"
