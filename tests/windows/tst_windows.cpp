@@ -45,9 +45,15 @@ struct Editor
     QList<QPair<int, int>> takenOver; // (group, command code) of every take-over
     QTimer tick;
     std::unique_ptr<frmMain> window;
+    QString presetsFile = dir.filePath("Quillmarch-Presets.txt");
+    QList<PresetEditRecord> editorSaw;      // what the preset editor was opened with
+    QList<PresetEditRecord> operatorLeaves; // what the operator leaves in it, one per opening
 
-    explicit Editor(const QStringList& stored = {})
+    explicit Editor(const QStringList& stored = {}, const QByteArray& presets = {})
     {
+        QFile file(presetsFile);
+        QVERIFY(presets.isNull() || (file.open(QIODevice::WriteOnly) && file.write(presets) == presets.size()));
+        file.close();
         for (const QString& line : stored)
             settings.SaveSetting(line.section(u'=', 0, 0), line.section(u'=', 1));
         LoadAllGroups(tables, settings);
@@ -85,6 +91,20 @@ struct Editor
         QTest::keyClicks(field, text);
     }
     QString group(int g) const { return settings.GetSetting(QStringLiteral("Group-") + IndexToLetter(g), {}); }
+    std::unique_ptr<frmPresets> openPresets()
+    {
+        auto presets = std::make_unique<frmPresets>(*window, settings, dialogs, presetsFile);
+        presets->runEditor = [this](PresetEditRecord& edit) {
+            editorSaw << edit;
+            edit = operatorLeaves.takeFirst();
+        };
+        return presets;
+    }
+    QByteArray presetsBytes() const
+    {
+        QFile f(presetsFile);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 };
 
 // Answers the password dialog as soon as it is up.
@@ -103,42 +123,6 @@ void answerPassword(const QString& password)
     });
     poll->start(10);
 }
-
-struct Presets
-{
-    QTemporaryDir dir;
-    SettingsStore settings{dir.filePath("q.ini")};
-    GroupTables tables;
-    ScriptedDialogs dialogs;
-    FunctionSounds sounds{{}};
-    frmMain main{settings, tables, dialogs, sounds};
-    QString file = dir.filePath("Quillmarch-Presets.txt");
-    QList<PresetEditRecord> editorSaw;      // what the editor was opened with
-    QList<PresetEditRecord> operatorLeaves; // what the operator leaves in it, one per opening
-
-    explicit Presets(const QByteArray& contents)
-    {
-        QFile f(file);
-        f.open(QIODevice::WriteOnly);
-        f.write(contents);
-        f.close();
-        main.Form_Load();
-    }
-    std::unique_ptr<frmPresets> open()
-    {
-        auto window = std::make_unique<frmPresets>(main, settings, dialogs, file);
-        window->runEditor = [this](PresetEditRecord& edit) {
-            editorSaw << edit;
-            edit = operatorLeaves.takeFirst();
-        };
-        return window;
-    }
-    QByteArray fileBytes() const
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-};
 
 const QByteArray kTwo = "\"Lobby\",8,30,\"WELCOME\"\r\n\"hall\",1,2,\"HALL\"\r\n";
 } // namespace
@@ -542,8 +526,8 @@ void tst_Windows::newPresetWithATakenName_data()
 void tst_Windows::newPresetWithATakenName()
 {
     QFETCH(MsgResult, answer);
-    Presets p(kTwo);
-    auto w = p.open();
+    Editor p({}, kTwo);
+    auto w = p.openPresets();
     p.operatorLeaves << PresetEditRecord{"LOBBY", 5, 6, "NEW", 40, false};
     if (answer == MsgResult::No)
         p.operatorLeaves << PresetEditRecord{"Gate", 5, 6, "NEW", 40, false};
@@ -553,10 +537,10 @@ void tst_Windows::newPresetWithATakenName()
                                             "Do you want to REPLACE the existing preset?");
     QCOMPARE(p.dialogs.calls[0].defaultButton, MsgResult::No);
     if (answer == MsgResult::Yes) {
-        QCOMPARE(p.fileBytes(), "\"hall\",1,2,\"HALL\"\r\n\"LOBBY\",5,6,\"NEW\"\r\n");
+        QCOMPARE(p.presetsBytes(), "\"hall\",1,2,\"HALL\"\r\n\"LOBBY\",5,6,\"NEW\"\r\n");
     } else { // opened again with an empty name and the values entered
         QCOMPARE(p.editorSaw.value(1).Name + "|" + p.editorSaw.value(1).DisplayText, "|NEW");
-        QCOMPARE(p.fileBytes(), kTwo + "\"Gate\",5,6,\"NEW\"\r\n");
+        QCOMPARE(p.presetsBytes(), kTwo + "\"Gate\",5,6,\"NEW\"\r\n");
     }
 }
 
@@ -564,13 +548,13 @@ void tst_Windows::editRemoveAndReopen()
 {
     // A no-break space and a TAB belong to a name: only blanks are trimmed, or the edit would add a look-alike.
     const QString lobby = "\u00a0Lobby\t";
-    Presets p("\"\xa0Lobby\t\",8,30,\"WELCOME\"\r\n\"hall\",1,2,\"HALL\"\r\n\"Zed\",1,1,\"Z\"\r\n");
-    auto w = p.open();
+    Editor p({}, "\"\xa0Lobby\t\",8,30,\"WELCOME\"\r\n\"hall\",1,2,\"HALL\"\r\n\"Zed\",1,1,\"Z\"\r\n");
+    auto w = p.openPresets();
     w->PresetName->setCurrentIndex(w->FindListPosition(lobby));
     p.operatorLeaves << PresetEditRecord{lobby, 9, 9, "HELLO", 40, false};
     QTest::mouseClick(w->EditButton, Qt::LeftButton);
     QCOMPARE(p.editorSaw[0].Name, lobby);
-    QCOMPARE(p.fileBytes(), "\"hall\",1,2,\"HALL\"\r\n\"Zed\",1,1,\"Z\"\r\n\"\xa0Lobby\t\",9,9,\"HELLO\"\r\n");
+    QCOMPARE(p.presetsBytes(), "\"hall\",1,2,\"HALL\"\r\n\"Zed\",1,1,\"Z\"\r\n\"\xa0Lobby\t\",9,9,\"HELLO\"\r\n");
     QCOMPARE(w->PresetName->currentText() + "|" + w->TextDisplay->text(), lobby + "|HELLO");
     // Removing selects the next one; reopening selects what was selected last.
     w->PresetName->setCurrentIndex(w->FindListPosition("hall"));
@@ -580,15 +564,17 @@ void tst_Windows::editRemoveAndReopen()
                                       "THIS OPERATION IS NOT REVERSABLE\rClick YES to Proceed with Removal");
     QCOMPARE(w->PresetName->currentText(), "Zed");
     w.reset();
-    QCOMPARE(p.open()->PresetName->currentText(), "Zed");
+    QCOMPARE(p.openPresets()->PresetName->currentText(), "Zed");
 }
 
 void tst_Windows::presetEditorFilters()
 {
-    Presets p({});
-    p.main.show();
+    Editor p;
+    p.window.reset(); // a main window not yet active, as behind the presets window
+    frmMain main(p.settings, p.tables, p.dialogs, p.sounds);
+    main.show();
     PresetEditRecord edit{QString(), 2, 3, "T", 40, false};
-    frmEditPreset editor(edit, p.main, p.dialogs, &p.main);
+    frmEditPreset editor(edit, main, p.dialogs, &main);
     editor.show();
     QVERIFY(QTest::qWaitForWindowActive(&editor));
     // A name of blanks: OK, by its mnemonic too, is refused with the message, and the focus stays.
