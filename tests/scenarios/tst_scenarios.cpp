@@ -22,10 +22,10 @@ const QString kGroupAUnchanged = QStringLiteral("1\t0\t0\tOLD\t0");
 // Hall is selected (second in sorted order), first in the file.
 const QByteArray kHall = "\"Hall\",5,6,\"HALL\"\r\n\"Annex\",1,2,\"ANNEX\"\r\n";
 
-#define START(session)                                                                                                \
-    do {                                                                                                              \
-        const QString problem = (session).start();                                                                    \
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));                                                             \
+#define START(session)                                                                                                 \
+    do {                                                                                                               \
+        const QString problem = (session).start();                                                                     \
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));                                                              \
     } while (false)
 
 } // namespace
@@ -66,13 +66,19 @@ void tst_Scenarios::typedEntriesAreAppliedAsTyped_data()
     // text shown at the start is in the text history; the clock list enters its history when its field is left.
     QTest::newRow("a clock list history entry that begins alike")
         << QByteArray("Group-A=\"9\\t8\\t0\\tOLD\\t0\"\nClockNumberHistory=1-5,7\n") << kClockNumbers << "1" << true
-        << "1\t8\t0\tOLD\t0" << "1\t1-5,7" << "OLD";
+        << "1\t8\t0\tOLD\t0"
+        << "1\t1-5,7"
+        << "OLD";
     QTest::newRow("a text history entry that begins alike")
         << QByteArray("Group-A=\"1\\t0\\t0\\tOLD\\t0\"\nTextDisplayHistory=LOBBY\n") << kTextDisplay << "L" << true
-        << "1\t0\t0\tL\t0" << "" << "L\tOLD\tLOBBY";
+        << "1\t0\t0\tL\t0"
+        << ""
+        << "L\tOLD\tLOBBY";
     QTest::newRow("a text history entry alike but for case, then Tab")
         << QByteArray("Group-A=\"4\\t0\\t0\\tOLD\\t0\"\nClockNumberHistory=9\nTextDisplayHistory=LOBBY\n")
-        << kTextDisplay << "Lobby" << false << "4\t0\t0\tLobby\t0" << "9" << "OLD\tLOBBY";
+        << kTextDisplay << "Lobby" << false << "4\t0\t0\tLobby\t0"
+        << "9"
+        << "OLD\tLOBBY";
 }
 
 void tst_Scenarios::typedEntriesAreAppliedAsTyped()
@@ -115,14 +121,16 @@ void tst_Scenarios::presetKeysPressTheButtonsMeant_data()
     QTest::newRow("presets: Enter on the list selects")
         << none << "Return" << none << kPresetsWindow << kHall << "1\t5\t6\tHALL\t0";
     QTest::newRow("presets: Enter on Edit") << none << "Tab Return" << kEditor << none << kHall << kGroupAUnchanged;
-    QTest::newRow("presets: Enter on Cancel") << none << "Tab Tab Tab Tab Tab Tab Tab Tab Return" << none
-                                              << kPresetsWindow << kHall << kGroupAUnchanged;
+    QTest::newRow("presets: Enter on Cancel")
+        << none << "Tab Tab Tab Tab Tab Tab Tab Tab Return" << none << kPresetsWindow << kHall << kGroupAUnchanged;
     // In the editor of an existing preset the zone list has the focus; Tab walks Daylight, Text, Cancel.
     QTest::newRow("editor: Enter on the zone presses OK")
-        << "edit" << "Return" << none << kEditor << QByteArray("\"Annex\",1,2,\"ANNEX\"\r\n\"Hall\",8,6,\"HALL\"\r\n")
+        << "edit"
+        << "Return" << none << kEditor << QByteArray("\"Annex\",1,2,\"ANNEX\"\r\n\"Hall\",8,6,\"HALL\"\r\n")
         << kGroupAUnchanged;
-    QTest::newRow("editor: Alt+O without a name asks for one") << "new" << "alt+o" << "^Quillmarch$" << none << kHall
-                                                               << kGroupAUnchanged;
+    QTest::newRow("editor: Alt+O without a name asks for one") << "new"
+                                                               << "alt+o"
+                                                               << "^Quillmarch$" << none << kHall << kGroupAUnchanged;
 }
 
 void tst_Scenarios::presetKeysPressTheButtonsMeant()
