@@ -5,7 +5,6 @@
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "model/Windows1252.h"
-#include "presets/PresetNameOrder.h"
 #include "presets/PresetTable.h"
 #include "support/ScriptedDialogs.h"
 
@@ -14,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <atomic>
 #include <csignal>
 #include <mutex>
 #include <span>
@@ -83,7 +81,6 @@ private slots:
     void twoProgramsKeepEachOthersKeys();
     void failingWriteIsReportedOnce_data() { queuedOrNot(); }
     void failingWriteIsReportedOnce();
-    void newestSaveWins();
     void reading_data();
     void reading();
     void writing_data();
@@ -92,8 +89,6 @@ private slots:
     void failedSaveKeepsTheOldFile();
     void findingAndRemembering();
     void reopenedWhileTheSaveIsOnItsWay();
-    void listOrder_data();
-    void listOrder();
 
 private:
     static void queuedOrNot()
@@ -373,40 +368,6 @@ void tst_Model::failingWriteIsReportedOnce()
     QCOMPARE(store.GetSetting("MainTop", {}), "2"); // still read back in this run
 }
 
-// A slow disk: the newest content of each file is what readers are given meanwhile and what ends on the disk; a
-// save replaced before it began never runs, and every failure is told.
-void tst_Model::newestSaveWins()
-{
-    SaveQueue saves;
-    std::mutex disk;
-    std::unique_lock slow(disk);
-    QStringList ran, done;
-    std::atomic<int> started = 0;
-    const auto save = [&](const QString& file, const QString& content) {
-        saves.queue(
-            file, content.toUtf8(),
-            [&ran, &disk, &started, file, content] {
-                ++started;
-                const std::lock_guard wait(disk);
-                ran << file + ":" + content;
-                return content != "fails";
-            },
-            [&done, content](bool ok) { done << content + (ok ? "" : " failed"); });
-    };
-    save("a", "1");
-    QTRY_COMPARE(started.load(), 1); // running, held up by the disk
-    save("a", "2");
-    save("b", "fails");
-    save("a", "3");
-    QCOMPARE(saves.pending("a").value_or("none"), QByteArray("3"));
-    QCOMPARE(saves.pending("c").has_value(), false);
-    slow.unlock();
-    saves.waitForAll();
-    QCOMPARE(ran, QStringList({"a:1", "a:3", "b:fails"}));
-    QCOMPARE(done, QStringList({"1", "3", "fails failed"}));
-    QCOMPARE(saves.pending("a").has_value(), false);
-}
-
 void tst_Model::reading_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -539,35 +500,6 @@ void tst_Model::reopenedWhileTheSaveIsOnItsWay()
     slow.unlock();
     saves.waitForAll();
     QCOMPARE(contentOf(env.path), env.table.presetFileBytes());
-}
-
-void tst_Model::listOrder_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QStringList>("sorted");
-    QTest::newRow("no locale: as read, not by code")
-        << "C" << QStringList{"Zebra", "\u00c9lan", "\u00e1bc", "abd", "Abc", "elan", "10", "9"}
-        << QStringList{"10", "9", "Abc", "\u00e1bc", "abd", "elan", "\u00c9lan", "Zebra"};
-    QTest::newRow("the locale's own letters: Swedish \u00d6 after Z")
-        << "sv_SE" << QStringList{"\u00d6land", "Zebra", "Oslo"} << QStringList{"Oslo", "Zebra", "\u00d6land"};
-    // A soft hyphen is ignored by the collator; the upper-case codes decide, whatever the order in the table.
-    QTest::newRow("names the collator holds equal")
-        << "C" << QStringList{"a\u00adb", "AB"} << QStringList{"AB", "a\u00adb"};
-}
-
-void tst_Model::listOrder()
-{
-    QFETCH(QString, locale);
-    QFETCH(QStringList, names);
-    QFETCH(QStringList, sorted);
-    QLocale::setDefault(QLocale(locale));
-    const PresetNameOrder order;
-    QLocale::setDefault(QLocale::system());
-    QCOMPARE(order.sorted(names), sorted);
-    // The comparison that places a single new name agrees with the sort, strictly.
-    for (qsizetype i = 1; i < sorted.size(); ++i)
-        QVERIFY(order.lessThan(sorted[i - 1], sorted[i]) && !order.lessThan(sorted[i], sorted[i - 1]));
 }
 
 QTEST_GUILESS_MAIN(tst_Model)

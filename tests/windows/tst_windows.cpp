@@ -6,7 +6,6 @@
 #include "app/frmWarning.h"
 #include "model/SettingsStore.h"
 #include "platform/Sounds.h"
-#include "presets/frmEditPreset.h"
 #include "presets/frmPresets.h"
 #include "support/CommRig.h"
 #include "support/RecordingLauncher.h"
@@ -153,7 +152,6 @@ private slots:
     void newPresetWithATakenName_data();
     void newPresetWithATakenName();
     void editRemoveAndReopen();
-    void presetEditorFilters();
 };
 
 void tst_Windows::refusedListIsNeverApplied_data()
@@ -344,7 +342,6 @@ void tst_Windows::placement_data()
     QTest::newRow("400 off the left edge: kept") << -400.f << 0.f << 15360.0 << QPointF(-400, 0);
     QTest::newRow("past the right limit: centred") << 14961.f << 0.f << 15360.0 << QPointF(3772, 3780);
     QTest::newRow("fraction rounds before halving") << -401.f << 0.f << 15362.5 << QPointF(3774, 3780);
-    QTest::newRow("screen smaller than the window") << -401.f << 0.f << 7000.0 << QPointF(-407, 3780);
 }
 
 void tst_Windows::placement()
@@ -398,8 +395,6 @@ void tst_Windows::timeWarning_data()
     QTest::addColumn<QString>("stored");
     QTest::newRow("ticked, OK: never again") << true << "OK" << int(QDialog::Accepted) << "False";
     QTest::newRow("not ticked, OK: stores nothing") << false << "OK" << int(QDialog::Accepted) << "<absent>";
-    QTest::newRow("ticked, close box: goes on, stores nothing")
-        << true << "close" << int(QDialog::Accepted) << "<absent>";
     QTest::newRow("ticked, Cancel: ends, stores nothing") << true << "Cancel" << int(QDialog::Rejected) << "<absent>";
     QTest::newRow("ticked, Escape does nothing, Enter presses OK")
         << true << "Enter" << int(QDialog::Accepted) << "False";
@@ -423,8 +418,6 @@ void tst_Windows::timeWarning()
         QTest::keyClick(&warning, Qt::Key_Escape);
         QVERIFY(warning.isVisible());
         QTest::keyClick(&warning, Qt::Key_Return);
-    } else if (how == "close") {
-        warning.close();
     } else {
         QTest::mouseClick(how == "OK" ? warning.OKButton : warning.CancelButton, Qt::LeftButton);
     }
@@ -566,36 +559,6 @@ void tst_Windows::editRemoveAndReopen()
     QCOMPARE(w->PresetName->currentText(), "Zed");
     w.reset();
     QCOMPARE(p.openPresets()->PresetName->currentText(), "Zed");
-}
-
-void tst_Windows::presetEditorFilters()
-{
-    Editor p;
-    p.window.reset(); // a main window not yet active, as behind the presets window
-    frmMain main(p.settings, p.tables, p.dialogs, p.sounds);
-    main.show();
-    PresetEditRecord edit{QString(), 2, 3, "T", 40, false};
-    frmEditPreset editor(edit, main, p.dialogs, &main);
-    editor.show();
-    QVERIFY(QTest::qWaitForWindowActive(&editor));
-    // A name of blanks: OK, by its mnemonic too, is refused with the message, and the focus stays.
-    QTest::keyClicks(editor.PresetName, "  ");
-    QTest::keyClick(&editor, Qt::Key_O, Qt::AltModifier);
-    QTRY_COMPARE(p.dialogs.calls.value(0).text, "Please Enter a Name for the Preset");
-    QVERIFY(editor.isVisible() && editor.PresetName->hasFocus());
-    // 40 characters; a double quote or a character the file cannot hold never, typed or pasted.
-    editor.PresetName->clear();
-    QTest::keyClicks(editor.PresetName, QString(39, u'n') + "\"");
-    QTest::keyClicks(editor.PresetName, "xy");
-    editor.PresetName->insert("\u0141");
-    QCOMPARE(editor.PresetName->text(), QString(39, u'n') + "x");
-    editor.TextDisplay->setFocus();
-    editor.TextDisplay->lineEdit()->selectAll();
-    QTest::keyClicks(editor.TextDisplay, QString(19, u't') + "uv");
-    QCOMPARE(editor.TextDisplay->currentText(), QString(19, u't') + "u");
-    editor.close(); // the close box counts as OK
-    QCOMPARE(QString::number(edit.Cancelled) + edit.Name + edit.DisplayText,
-             "0" + QString(39, u'n') + "x" + QString(19, u't') + "u");
 }
 
 QTEST_MAIN(tst_Windows)
