@@ -4,7 +4,6 @@
 #include "model/GroupTable.h"
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
-#include "model/Windows1252.h"
 #include "presets/PresetTable.h"
 #include "support/ScriptedDialogs.h"
 
@@ -66,15 +65,11 @@ class tst_Model : public QObject
 private slots:
     void parseClockList_data();
     void parseClockList();
-    void formatClockList_data();
-    void formatClockList();
     void anySpellingOfASetReadsBackToIt();
     void storedGroup_data();
     void storedGroup();
     void startUpKeepsAClockInTheLowestGroup();
     void codeTextsStartWithTheirCode();
-    void windows1252_data();
-    void windows1252();
     void settingsRoundTrip_data();
     void settingsRoundTrip();
     void twoProgramsKeepEachOthersKeys_data() { queuedOrNot(); }
@@ -149,21 +144,6 @@ void tst_Model::parseClockList()
     QCOMPARE(ParseClockList(flags, text), error);
     if (error.isEmpty())
         QVERIFY(flags == flagsOf(clocks));
-}
-
-void tst_Model::formatClockList_data()
-{
-    QTest::addColumn<QList<int>>("clocks");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("no clock") << QList<int>{} << "";
-    QTest::newRow("runs and lone numbers") << QList<int>{0, 1, 2, 5, 7, 8, 127} << "0-2,5,7-8,127";
-    QTest::newRow("run of two at the top") << QList<int>{126, 127} << "126-127";
-}
-
-void tst_Model::formatClockList()
-{
-    QFETCH(QList<int>, clocks);
-    QTEST(FormatClockList(flagsOf(clocks)), "text");
 }
 
 // Random sets of every density: the canonical text reads back to the set, and so does any other spelling of it
@@ -281,25 +261,6 @@ void tst_Model::codeTextsStartWithTheirCode()
     };
     check(TimeZoneList, false);
     check(DaylightList, true);
-}
-
-void tst_Model::windows1252_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("ASCII and Latin-1") << "Az09 ~)Zürich ÿ" << QByteArray("Az09 ~)Z\xfcrich \xff");
-    QTest::newRow("the 0x80..0x9F letters") << "€Š“”žŸ" << QByteArray("\x80\x8a\x93\x94\x9e\x9f");
-    QTest::newRow("outside the code page, C1 control, surrogate pair")
-        << QString("東") + QChar(0x81) + QString::fromUtf8("\xf0\x9f\x95\x90") << QByteArray("????");
-}
-
-void tst_Model::windows1252()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(ToWindows1252(text), bytes);
-    if (!bytes.contains('?'))
-        QCOMPARE(FromWindows1252(bytes), text);
 }
 
 void tst_Model::settingsRoundTrip_data()
