@@ -294,28 +294,37 @@ void tst_Sending::chooseLink()
     QTEST(LinkPanelText(choice), "panel");
 }
 
-// The lock of a sender that still runs is never taken over, however old its file is.
+// Refused while another sender holds the link, and again with its lock file an hour old and no native lock on it
+// (as on a file system that keeps none): a lock whose holder still runs is never taken over for its age.
 void tst_Sending::linkHeldByAnotherSender()
 {
     Pty pty;
-    LinkLock other;
-    QString detail;
     const QString key = LinkLock::SerialKey(pty.slavePath);
-    QCOMPARE(other.acquire(key, detail), LinkLock::Outcome::Acquired);
-    const QByteArray lockFile = QFile::encodeName(LinkLock::DefaultFolder() + '/' + LinkLock::FileName(key));
-    const utimbuf anHourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
-    QCOMPARE(utime(lockFile.constData(), &anHourAgo), 0);
-
-    CommRig rig;
-    rig.comm.Form_Load(pty.slavePath);
-    QCOMPARE(rig.dialogs.calls.size(), 1);
-    QCOMPARE(rig.dialogs.calls[0].text,
-             LinkInUseText(rig.comm.choice(), QStringLiteral("tst_sending (process %1)").arg(getpid())));
-    QCOMPARE(rig.comm.CommMode(), 0);
+    QFile lockFile(LinkLock::DefaultFolder() + '/' + LinkLock::FileName(key));
+    auto other = std::make_unique<LinkLock>();
+    QString detail;
+    QCOMPARE(other->acquire(key, detail), LinkLock::Outcome::Acquired);
+    QVERIFY(lockFile.open(QIODevice::ReadOnly));
+    const QByteArray held = lockFile.readAll();
+    lockFile.close();
+    for (const bool aged : {false, true}) {
+        if (aged) {
+            other.reset();
+            QVERIFY(lockFile.open(QIODevice::WriteOnly) && lockFile.write(held) == held.size());
+            lockFile.close();
+            const utimbuf anHourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
+            QCOMPARE(utime(QFile::encodeName(lockFile.fileName()).constData(), &anHourAgo), 0);
+        }
+        CommRig rig;
+        rig.comm.Form_Load(pty.slavePath);
+        QCOMPARE(rig.dialogs.calls.size(), 1);
+        QCOMPARE(rig.dialogs.calls[0].text,
+                 LinkInUseText(rig.comm.choice(), QStringLiteral("tst_sending (process %1)").arg(getpid())));
+        QCOMPARE(rig.comm.CommMode(), 0);
+    }
     termios tio{}; // the line was never opened: its speed is untouched
     QVERIFY(tcgetattr(pty.master, &tio) == 0 && cfgetospeed(&tio) != B9600);
-
-    other.release();
+    QVERIFY(lockFile.remove()); // its holder gone, the link is free
     CommRig next;
     next.comm.Form_Load(pty.slavePath);
     QCOMPARE(next.comm.CommMode(), 1);
