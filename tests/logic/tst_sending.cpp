@@ -56,7 +56,6 @@ class tst_Sending : public QObject
     Q_OBJECT
 
 private slots:
-    void workedExamplePacket();
     void packetFields_data();
     void packetFields();
     void commandReachesEachClockOnce();
@@ -73,20 +72,6 @@ private slots:
     void serviceParts();
     void followerHandsChangedGroupsOverOneAtATime();
 };
-
-void tst_Sending::workedExamplePacket()
-{
-    GroupRecord lobby;
-    lobby.DisplayText = "LOBBY";
-    lobby.ZoneIndex = 8; // code 27
-    lobby.DaylightIndex = 30;
-    const QByteArray expected = QByteArray::fromHex("29 03 08 0A 05 0C 2A 00 00 07 1B 1E"
-                                                    "20 20 20 20 20 20 20 4C 4F 42 42 59 20 20 20 20 20 20 20 20") +
-                                QByteArray(17, '\0') + QByteArray::fromHex("EF");
-    QCOMPARE(BuildClockPacket(lobby, 7, kExampleTime).toHex(' '), expected.toHex(' '));
-    // A local time of the same instant gives the same packet: the clocks get UTC.
-    QCOMPARE(BuildClockPacket(lobby, 7, kExampleTime.toOffsetFromUtc(-5 * 3600)), expected);
-}
 
 void tst_Sending::packetFields_data()
 {

@@ -15,7 +15,6 @@
 #include "ui/auxiliary/frmMap.h"
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/HelpMenu.h"
-#include "ui/main/MainPlacement.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmMfgMode.h"
 
@@ -139,10 +138,7 @@ private slots:
     void commandKeys_data();
     void commandKeys();
     void overlappingAppliesAllArrive();
-    void placement_data();
-    void placement();
     void closingKeepsThePlaceAndPanelsShowWhole();
-    void timeWarning_data();
     void timeWarning();
     void helpEntries_data();
     void helpEntries();
@@ -320,27 +316,6 @@ void tst_Windows::overlappingAppliesAllArrive()
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
-void tst_Windows::placement_data()
-{
-    QTest::addColumn<float>("left");
-    QTest::addColumn<float>("top");
-    QTest::addColumn<double>("screenW");
-    QTest::addColumn<QPointF>("expected");
-    // Window 7815 x 3240 twips; screen height 10800.
-    QTest::newRow("nothing stored: centred") << -401.f << -401.f << 15360.0 << QPointF(3772, 3780);
-    QTest::newRow("400 off the left edge: kept") << -400.f << 0.f << 15360.0 << QPointF(-400, 0);
-    QTest::newRow("past the right limit: centred") << 14961.f << 0.f << 15360.0 << QPointF(3772, 3780);
-    QTest::newRow("fraction rounds before halving") << -401.f << 0.f << 15362.5 << QPointF(3774, 3780);
-}
-
-void tst_Windows::placement()
-{
-    QFETCH(float, left);
-    QFETCH(float, top);
-    QFETCH(double, screenW);
-    QTEST(PlaceMainWindow(left, top, screenW, 10800, 7815, 3240), "expected");
-}
-
 void tst_Windows::closingKeepsThePlaceAndPanelsShowWhole()
 {
     QTemporaryDir dir;
@@ -376,44 +351,31 @@ void tst_Windows::closingKeepsThePlaceAndPanelsShowWhole()
     QCOMPARE(next.pos(), QPoint(40, 30));
 }
 
-void tst_Windows::timeWarning_data()
-{
-    QTest::addColumn<bool>("ticked");
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("ticked, OK: never again") << true << "OK" << int(QDialog::Accepted) << "False";
-    QTest::newRow("ticked, Cancel: ends, stores nothing") << true << "Cancel" << int(QDialog::Rejected) << "<absent>";
-    QTest::newRow("ticked, Escape does nothing, Enter presses OK")
-        << true << "Enter" << int(QDialog::Accepted) << "False";
-}
-
+// Ticked and left with Cancel: the program ends, nothing stored. Escape does nothing; Enter presses OK, and
+// "never again" is stored.
 void tst_Windows::timeWarning()
 {
-    QFETCH(bool, ticked);
-    QFETCH(QString, how);
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath("q.ini"));
     int beeps = 0;
     FunctionSounds sounds([&] { ++beeps; });
-    frmWarning warning(settings, sounds);
-    QCOMPARE(beeps, 1);
-    warning.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&warning));
-    if (ticked)
+    for (const bool cancel : {true, false}) {
+        frmWarning warning(settings, sounds);
+        warning.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&warning));
         QTest::mouseClick(warning.Check1, Qt::LeftButton);
-    if (how == "Enter") {
         QTest::keyClick(&warning, Qt::Key_Escape);
         QVERIFY(warning.isVisible());
-        QTest::keyClick(&warning, Qt::Key_Return);
-    } else {
-        QTest::mouseClick(how == "OK" ? warning.OKButton : warning.CancelButton, Qt::LeftButton);
+        if (cancel)
+            QTest::mouseClick(warning.CancelButton, Qt::LeftButton);
+        else
+            QTest::keyClick(&warning, Qt::Key_Return);
+        QCOMPARE(warning.result(), cancel ? QDialog::Rejected : QDialog::Accepted);
+        const QString stored = SettingsStore(settings.filePath()).GetSetting("TimeWarn", "True");
+        QCOMPARE(stored, cancel ? "True" : "False");
+        QCOMPARE(ShouldShowTimeWarning(stored), cancel);
     }
-    QVERIFY(!warning.isVisible());
-    QTEST(warning.result(), "result");
-    const QString stored = SettingsStore(settings.filePath()).GetSetting("TimeWarn", "<absent>");
-    QTEST(stored, "stored");
-    QCOMPARE(ShouldShowTimeWarning(stored == "<absent>" ? "True" : stored), stored != "False");
+    QCOMPARE(beeps, 2);
 }
 
 void tst_Windows::helpEntries_data()
