@@ -15,6 +15,7 @@
 #include "ui/auxiliary/frmMap.h"
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/HelpMenu.h"
+#include "ui/main/MainPlacement.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmMfgMode.h"
 
