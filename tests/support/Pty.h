@@ -1,4 +1,5 @@
-// A pseudo-terminal pair for serial tests: the program gets the slave's path, the test the master side.
+// A pseudo-terminal pair for serial tests: the program gets the slave's path,
+// the test the master side.
 #pragma once
 
 #include <QByteArray>
@@ -23,7 +24,8 @@ struct Pty
         if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
             return;
         slavePath = QString::fromLocal8Bit(name);
-        // A program started by the test must not inherit the master: closing it here would not end the line.
+        // A program started by the test must not inherit the master: closing it
+        // here would not end the line.
         ::fcntl(master, F_SETFD, FD_CLOEXEC);
         ::fcntl(slave, F_SETFD, FD_CLOEXEC);
     }
@@ -36,8 +38,9 @@ struct Pty
     Pty& operator=(const Pty&) = delete;
 
     enum Read { BadPacket = -1, TimedOut = 0, Found = 1 };
-    // Whole packets from the master side until `wanted` accepts one, one is bad (no 0x29 start or a sum other
-    // than zero), or `ms` pass. What follows the accepted packet stays for the next call.
+    // Whole packets from the master side until `wanted` accepts one, one is bad
+    // (no 0x29 start or a sum other than zero), or `ms` pass. What follows the
+    // accepted packet stays for the next call.
     Read readPackets(int ms, const std::function<bool(const QByteArray&)>& wanted)
     {
         QElapsedTimer timer;

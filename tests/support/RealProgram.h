@@ -22,7 +22,6 @@ inline QProcessEnvironment ProgramEnvironment(const QTemporaryDir& home)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
     return env;
 }
 
@@ -43,6 +42,22 @@ inline QByteArray contentOf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
+// User and system CPU time of a process so far, in seconds; -1 when it is gone.
+inline double CpuSeconds(qint64 pid)
+{
+    const QByteArray stat = contentOf(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QByteArrayList fields = stat.mid(stat.lastIndexOf(')') + 2).split(' '); // utime and stime: 12th, 13th
+    return fields.size() < 13 ? -1 : (fields[11].toDouble() + fields[12].toDouble()) / double(::sysconf(_SC_CLK_TCK));
+}
+
+// Resident memory of a process in KiB; -1 when it is gone.
+inline qint64 ResidentKiB(qint64 pid)
+{
+    const QByteArray status = contentOf(QStringLiteral("/proc/%1/status").arg(pid));
+    const qsizetype at = status.indexOf("VmRSS:");
+    return at < 0 ? -1 : status.mid(at + 6, status.indexOf('\n', at) - at - 6).simplified().split(' ')[0].toLongLong();
+}
+
 // One program started by a test, ended with it: by the destructor should the test fail half-way, and by the kernel
 // should the test itself die.
 class RealProgram
@@ -58,13 +73,12 @@ public:
         process.waitForFinished();
     }
 
-    // Command prefixes: a network of its own with only loopback, which is also the default route unless `route` is
-    // false, so that nothing sent can leave this machine; or the network of this program, once started.
-    static QStringList PrivateNetwork(bool route = true)
+    // Command prefixes: a network of its own where loopback is the default route, so that nothing sent can leave
+    // this machine; or the network of this program, once started.
+    static QStringList PrivateNetwork()
     {
         return {QStringLiteral("unshare"), QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"),
-                QStringLiteral("ip link set lo up %1|| exit 90\nexec \"$0\" \"$@\"")
-                    .arg(route ? QStringLiteral("&& ip route add default dev lo ") : QString())};
+                QStringLiteral("ip link set lo up && ip route add default dev lo || exit 90\nexec \"$0\" \"$@\"")};
     }
     QStringList itsNetwork() const
     {
@@ -93,6 +107,10 @@ public:
                 return done();
             process.waitForReadyRead(20);
         }
+    }
+    bool waitForError(const QByteArray& text)
+    {
+        return waitFor([&] { return err.contains(text); });
     }
     // The exit status once it has ended (after SIGTERM, by default); -1 when it crashed or did not end.
     int end(int signal = SIGTERM)
