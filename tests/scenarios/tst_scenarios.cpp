@@ -115,7 +115,6 @@ void tst_Scenarios::presetKeysPressTheButtonsMeant_data()
     const QString none;
     QTest::newRow("presets: Enter on the list selects")
         << none << "Return" << none << kPresetsWindow << kHall << "1\t5\t6\tHALL\t0";
-    QTest::newRow("presets: Enter on Edit") << none << "Tab Return" << kEditor << none << kHall << kGroupAUnchanged;
     // In the editor of an existing preset the zone list has the focus; Tab walks Daylight, Text, Cancel.
     QTest::newRow("editor: Enter on the zone presses OK")
         << "edit"

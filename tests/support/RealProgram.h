@@ -1,12 +1,18 @@
-// Helpers for tests that start the real program: its environment and settings, a private network, /proc figures.
+// The real programs under a test: each in a home of its own, on a pseudo-terminal or in a private network, its
+// output collected, and always ended with the test that started it.
 #pragma once
 
+#include "support/Pty.h"
+
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <unistd.h>
+#include <csignal>
+#include <functional>
+#include <sys/prctl.h>
 
 // The program's folders all inside `home`, and no display needed.
 inline QProcessEnvironment ProgramEnvironment(const QTemporaryDir& home)
@@ -30,34 +36,96 @@ inline QString WriteSettings(const QTemporaryDir& home, const QByteArray& conten
     return path;
 }
 
-// Whether a private network namespace can be made here (root, unshare and ip), where broadcasts stay on loopback.
-inline bool PrivateNetworkAvailable()
+inline QByteArray contentOf(const QString& path)
 {
-    QProcess probe;
-    probe.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("ip"), QStringLiteral("link")});
-    return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 // User and system CPU time of a process so far, in seconds; -1 when it is gone.
 inline double CpuSeconds(qint64 pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    // The fields after the name in parentheses: state is the 3rd, utime the 14th, stime the 15th.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(::sysconf(_SC_CLK_TCK));
+    const QByteArray stat = contentOf(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QByteArrayList fields = stat.mid(stat.lastIndexOf(')') + 2).split(' '); // utime and stime: 12th, 13th
+    return fields.size() < 13 ? -1 : (fields[11].toDouble() + fields[12].toDouble()) / double(::sysconf(_SC_CLK_TCK));
 }
 
 // Resident memory of a process in KiB; -1 when it is gone.
 inline qint64 ResidentKiB(qint64 pid)
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).simplified().split(' ').value(0).toLongLong();
-    return -1;
+    const QByteArray status = contentOf(QStringLiteral("/proc/%1/status").arg(pid));
+    const qsizetype at = status.indexOf("VmRSS:");
+    return at < 0 ? -1 : status.mid(at + 6, status.indexOf('\n', at) - at - 6).simplified().split(' ')[0].toLongLong();
 }
+
+// One program started by a test, ended with it: by the destructor should the test fail half-way, and by the kernel
+// should the test itself die.
+class RealProgram
+{
+public:
+    explicit RealProgram(
+        const QByteArray& settings = "[Settings]\nTimeWarn=False\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n")
+        : ini(WriteSettings(home, settings))
+    {}
+    ~RealProgram()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+
+    // Command prefixes: a network of its own where loopback is the default route, so that nothing sent can leave
+    // this machine; or the network of this program, once started.
+    static QStringList PrivateNetwork()
+    {
+        return {QStringLiteral("unshare"), QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"),
+                QStringLiteral("ip link set lo up && ip route add default dev lo || exit 90\nexec \"$0\" \"$@\"")};
+    }
+    QStringList itsNetwork() const
+    {
+        return {QStringLiteral("nsenter"), QStringLiteral("--net=/proc/%1/ns/net").arg(pid())};
+    }
+
+    bool start(const QStringList& arguments, const QStringList& prefix = {},
+               const QString& binary = qEnvironmentVariable("QUILLMARCH_BINARY"))
+    {
+        process.setProcessEnvironment(env);
+        process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        const QStringList command = prefix + QStringList{binary} + arguments;
+        process.start(command.first(), command.mid(1));
+        return process.waitForStarted();
+    }
+    qint64 pid() const { return process.processId(); }
+
+    // Collects standard output and error until `done` holds, the program ends or `ms` pass; whether `done` holds.
+    bool waitFor(const std::function<bool()>& done, int ms = 20000)
+    {
+        const QDeadlineTimer deadline(ms);
+        for (;;) {
+            out += process.readAllStandardOutput();
+            err += process.readAllStandardError();
+            if (done() || deadline.hasExpired() || process.state() == QProcess::NotRunning)
+                return done();
+            process.waitForReadyRead(20);
+        }
+    }
+    bool waitForError(const QByteArray& text)
+    {
+        return waitFor([&] { return err.contains(text); });
+    }
+    // The exit status once it has ended (after SIGTERM, by default); -1 when it crashed or did not end.
+    int end(int signal = SIGTERM)
+    {
+        if (signal && process.state() != QProcess::NotRunning)
+            ::kill(pid_t(pid()), signal);
+        const bool ended = process.state() == QProcess::NotRunning || process.waitForFinished(10000);
+        waitFor([] { return true; });
+        return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QTemporaryDir home;
+    QString ini;
+    QProcessEnvironment env = ProgramEnvironment(home);
+    Pty line;
+    QProcess process;
+    QByteArray out, err; // what it wrote so far
+};

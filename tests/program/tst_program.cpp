@@ -1,0 +1,348 @@
+// The real program and monitor through one harness: the packets on the line, SIGTERM, the service following the
+// settings, one sender per link, UDP in a private network, and the faults that would lose settings or presets or
+// stop the clocks.
+#include "app/ClockPacket.h"
+#include "app/LinkLock.h"
+#include "model/SettingsStore.h"
+#include "presets/PresetTable.h"
+#include "support/RealProgram.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QTest>
+
+#include <cerrno>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <termios.h>
+
+namespace {
+// Group A on clocks 1-2, then one clock each for B to Z, with quotes, a comma and a TAB: a file of a few pages.
+QString groupText(int g)
+{
+    return g == 0 ? QStringLiteral("1-2\t8\t30\tLOBBY\t0")
+                  : QStringLiteral("%1\t8\t30\tHALL %1 \"q\", TAB\t0").arg(g + 2);
+}
+
+// Fills the file system holding `folder`, then frees `pages` pages of it again; false unless it really ran full.
+bool fillLeaving(const QByteArray& folder, int pages)
+{
+    const int fd = ::open((folder + "/fill").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    const QByteArray page(4096, 'f');
+    while (::write(fd, page.constData(), size_t(page.size())) > 0) {
+    }
+    const bool full =
+        errno == ENOSPC && ::ftruncate(fd, std::max<off_t>(0, ::lseek(fd, 0, SEEK_END) - pages * 4096)) == 0;
+    ::close(fd);
+    return full;
+}
+
+int modeOf(const QString& path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+// Two preset tables large enough that saving one takes a while.
+void fill(PresetTable& table, int which)
+{
+    while (table.PresetCount() > 0)
+        table.RemovePreset(0);
+    for (int n = 0; n < (which == 0 ? 6000 : 4500); ++n)
+        table.AddPreset(QStringLiteral("Table %1 preset %2").arg(which).arg(n), qint16((n + which) % 29),
+                        qint16((n * 7 + which) % 39), QStringLiteral("TEXT %1 %2").arg(which).arg(n));
+}
+
+// This test program started again as a saver: it loads the presets as the program does, then saves the two tables
+// in turn until it is killed, with a line after each save that reported success.
+int saveUntilKilled(const QString& presets, const QString& ini)
+{
+    SettingsStore settings(ini);
+    settings.SaveSetting(QStringLiteral("MainLeft"), QStringLiteral("1"));
+    ScriptedDialogs dialogs;
+    PresetTable tables[2] = {{settings, dialogs, presets}, {settings, dialogs, presets}};
+    tables[0].LoadPresets();
+    fill(tables[0], 0);
+    fill(tables[1], 1);
+    for (int which = 0; tables[which].SavePresets(); which = 1 - which) {
+        std::printf("saved\n");
+        std::fflush(stdout);
+    }
+    return 1;
+}
+} // namespace
+
+class tst_Program : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowed_data();
+    void windowed();
+    void serialDeviceGoneAndBack();
+    void service();
+    void udp();
+    void monitor();
+    void presetSavesKilled();
+};
+
+void tst_Program::windowed_data()
+{
+    QTest::addColumn<QByteArray>("damaged"); // the settings file, when not the good one
+    QTest::addColumn<int>("freePages");      // left on a full disk under the settings; -1: no full disk
+    QTest::newRow("settings saved") << QByteArray() << -1;
+    // Qt 6.4 could rename a shortened file over the old one and report no error: which rows hit that depends on
+    // the pages the temporary files take.
+    for (int pages = 0; pages <= 4; ++pages)
+        QTest::addRow("full disk, %d pages left", pages) << QByteArray() << pages;
+    const QByteArray good = "[Settings]\nGroup-A=\"1-2\\t8\\t30\\tLOBBY\\t0\"\n";
+    QTest::newRow("damaged: a NUL") << QByteArray(good).insert(12, '\0') << -1;
+    QTest::newRow("damaged: broken UTF-8") << QByteArray(good).replace("LOBBY", "LO\xC3"
+                                                                                "BY")
+                                           << -1;
+}
+
+// Started on a pseudo-terminal and ended by SIGTERM as if its window were closed: it sends in the groups' order at
+// 9600 baud, and never leaves a settings file shortened or a damaged one without a copy; a failure is told once.
+void tst_Program::windowed()
+{
+    QFETCH(QByteArray, damaged);
+    QFETCH(int, freePages);
+    RealProgram program;
+    const QByteArray config = QFile::encodeName(program.home.filePath("config"));
+    // A mount made here is seen by this test and the programs it starts, by nobody else, and vanishes with them.
+    if (freePages >= 0 &&
+        (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0))
+        QSKIP("cannot make a private mount namespace here (needs root)");
+    QVERIFY(freePages < 0 || ::mount("tmpfs", config.constData(), "tmpfs", 0, "size=256k") == 0);
+    const auto unmount = qScopeGuard([&] { ::umount2(config.constData(), MNT_DETACH); });
+    QVERIFY(!WriteSettings(program.home, damaged).isEmpty());
+    const auto key = [](int g) { return QStringLiteral("Settings/Group-%1").arg(QChar(u'A' + g)); };
+    if (damaged.isEmpty()) {
+        QSettings settings(program.ini, QSettings::IniFormat);
+        settings.setValue("Settings/TimeWarn", "False");
+        for (int g = 0; g < 26; ++g)
+            settings.setValue(key(g), groupText(g));
+    }
+    QVERIFY(freePages < 0 || fillLeaving(config, freePages));
+
+    QVERIFY(program.start({program.line.slavePath}));
+    const QByteArray told = damaged.isEmpty() ? "Settings are not being saved." : "is damaged and was not read";
+    if (damaged.isEmpty()) {
+        QList<int> clocks;
+        const auto four = [&](const QByteArray& p) { return (clocks << p.at(9)).size() == 4; };
+        QCOMPARE(program.line.readPackets(20000, four), Pty::Found);
+        QCOMPARE(clocks, (QList<int>{1, 2, 3, 4}));
+        termios tio{};
+        QVERIFY(tcgetattr(program.line.master, &tio) == 0 && cfgetospeed(&tio) == B9600);
+    } else { // it waits at the message box
+        QVERIFY2(program.waitForError(told), program.err.constData());
+    }
+    QCOMPARE(program.end(), 0);
+
+    QStringList files{"Quillmarch.ini"};
+    const QSettings after(program.ini, QSettings::IniFormat);
+    const bool saved = after.contains("Settings/MainLeft");
+    if (!damaged.isEmpty()) {
+        QCOMPARE(contentOf(program.ini + ".damaged"), damaged);
+        files << "Quillmarch.ini.damaged";
+    } else {
+        for (int g = 0; g < 26; ++g)
+            QCOMPARE(after.value(key(g)).toString(), groupText(g));
+        QVERIFY(freePages > 0 || saved == (freePages < 0));
+    }
+    QCOMPARE(program.err.count(told), !damaged.isEmpty() || !saved ? 1 : 0);
+    QCOMPARE(QDir(QFileInfo(program.ini).path()).entryList(QDir::Files | QDir::Hidden), files);
+}
+
+// The device behind a stable name goes away, and a new one appears under the name: the program sends to it again
+// without a restart, and does not spin meanwhile.
+void tst_Program::serialDeviceGoneAndBack()
+{
+    RealProgram program;
+    const QString name = QStringLiteral("/dev/quillmarch-e2e-%1").arg(QCoreApplication::applicationPid());
+    if (!QFile::link(program.line.slavePath, name))
+        QSKIP("cannot make a link in /dev (needs root)");
+    const auto removeLink = qScopeGuard([&] { QFile::remove(name); });
+    QVERIFY(program.start({"--service", name}));
+    QCOMPARE(program.line.nextPacket(), Pty::Found);
+
+    ::close(program.line.master); // as when the far end of the line goes, then the device itself
+    ::close(program.line.slave);
+    program.line.master = program.line.slave = -1;
+    QVERIFY2(program.waitForError("Send Error"), program.err.constData());
+    const double cpuBefore = CpuSeconds(program.pid());
+    QElapsedTimer away;
+    away.start();
+    Pty next; // pointed at in one step, as udev replaces its links
+    QVERIFY(QFile::link(next.slavePath, name + ".next"));
+    QVERIFY(::rename(QFile::encodeName(name + ".next").constData(), QFile::encodeName(name).constData()) == 0);
+    QVERIFY2(next.nextPacket() == Pty::Found, "sends to the new device without a restart");
+    const double cpuShare = (CpuSeconds(program.pid()) - cpuBefore) * 1000 / double(away.elapsed());
+    QVERIFY2(cpuShare < 0.2, qPrintable(QStringLiteral("CPU share while away: %1").arg(cpuShare)));
+    QCOMPARE(program.end(), 0);
+    QVERIFY2(program.err.contains(" again\n"), program.err.constData());
+}
+
+// Without windows: it follows a group saved by another program, logs with priorities, keeps its line against a
+// second sender even when the lock file is old, and a missing device ends it with an error.
+void tst_Program::service()
+{
+    RealProgram first, second, missing;
+    first.env.remove("QT_QPA_PLATFORM"); // no display of any kind is needed
+    QVERIFY(first.start({"--service", first.line.slavePath}));
+    QCOMPARE(first.line.nextPacket(), Pty::Found);
+    { // what the window's Apply writes: QSettings replaces the file as a whole
+        QSettings settings(first.ini, QSettings::IniFormat);
+        settings.setValue("Settings/Group-C", "7\t8\t30\tNEW TEXT\t0");
+    }
+    QCOMPARE(first.line.readPackets(15000, [](const QByteArray& p) { return p.at(9) == 7; }), Pty::Found);
+
+    // Age alone never makes the lock stale: its holder runs for months.
+    const QString lock = first.home.filePath(LinkLock::FileName(LinkLock::SerialKey(first.line.slavePath)));
+    const timeval hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    QVERIFY(::utimes(QFile::encodeName(lock).constData(), hourAgo) == 0);
+    second.env.insert("XDG_RUNTIME_DIR", first.home.path());
+    QVERIFY(second.start({"--service", first.line.slavePath}));
+    QCOMPARE(second.end(0), 1);
+    const QString refused = "<3>Comm Port \"%1\" is in use by another Quillmarch; quillmarch (process %2) sends on it";
+    QVERIFY2(second.err.startsWith(refused.arg(first.line.slavePath).arg(first.pid()).toUtf8()),
+             second.err.constData());
+    QVERIFY(QFile::exists(lock));
+    QCOMPARE(first.line.nextPacket(), Pty::Found);
+    QCOMPARE(first.end(), 0);
+    QVERIFY2(first.err.contains("<6>group C now sends to clocks 7\n"), first.err.constData());
+    QVERIFY2(first.err.contains("Synchronised: "), first.err.constData()); // the PC clock's state, checked at start
+
+    QVERIFY(missing.start({"--service", "/dev/quillmarch-absent"}));
+    QCOMPARE(missing.end(0), 1);
+    QCOMPARE(missing.err, "<3>Comm Port \"/dev/quillmarch-absent\" is not available on this system; "
+                          "No such file or directory\n");
+}
+
+// Broadcast in a private network and received by the real monitor; the program listens on nothing, and a send
+// that fails for want of a route is told, not counted as sent.
+void tst_Program::udp()
+{
+    if (QProcess::execute("unshare", {"-n", "true"}) != 0)
+        QSKIP("cannot make a private network namespace here (needs root)");
+    RealProgram monitor, program("[Settings]\nTimeWarn=False\nGroup-B=\"3,9\\t8\\t30\\tHALL \xE2\x82\xAC\\t0\"\n");
+    QVERIFY(monitor.start({"UDP5000", "--json"}, RealProgram::PrivateNetwork(),
+                          qEnvironmentVariable("QUILLMARCH_MONITOR")));
+    QVERIFY2(monitor.waitForError("listening"), monitor.err.constData());
+    QVERIFY(program.start({"--service", "UDP5000"}, monitor.itsNetwork()));
+    QVERIFY(monitor.waitFor([&] { return monitor.out.count('\n') >= 4; }));
+    const QString packet =
+        R"(\{"checksumOk":true,"clock":%1,.*"daylight":30,.*"text":"       HALL €       ",.*"zone":27,.*\n)";
+    const QRegularExpression packets('^' + packet.arg(3) + packet.arg(9) + packet.arg(3) + packet.arg(9));
+    QVERIFY2(packets.match(QString::fromUtf8(monitor.out)).hasMatch(), monitor.out.constData());
+
+    // In this network only the monitor has a fixed port; the program's socket has one the kernel gave it.
+    QByteArrayList tcp, udp;
+    for (const QString table : {"tcp", "tcp6", "udp", "udp6"}) {
+        const QByteArray rows = contentOf(QStringLiteral("/proc/%1/net/%2").arg(program.pid()).arg(table)).trimmed();
+        for (const QByteArray& row : rows.split('\n').mid(1))
+            (table.startsWith('t') ? tcp : udp) << row.simplified().split(' ').value(1).split(':').value(1);
+    }
+    QCOMPARE(tcp, QByteArrayList());
+    QCOMPARE(udp.size(), 2);
+    QCOMPARE(udp.count("1388"), 1); // 5000
+
+    const QStringList ip = monitor.itsNetwork().mid(1) + QStringList{"ip", "route"};
+    const QStringList loopback{"default", "dev", "lo"};
+    QCOMPARE(QProcess::execute("nsenter", ip + QStringList{"del"} + loopback), 0);
+    QVERIFY2(program.waitForError("<3>UDP:5000: Send Error"), program.err.constData());
+    QCOMPARE(QProcess::execute("nsenter", ip + QStringList{"add"} + loopback), 0);
+    QVERIFY2(program.waitForError(" again\n"), program.err.constData());
+    QCOMPARE(program.end(), 0);
+}
+
+// The monitor on the slave side of a pseudo-terminal: noise, a packet, and a damaged last packet of a burst.
+void tst_Program::monitor()
+{
+    RealProgram monitor;
+    monitor.env.insert("TZ", "UTC"); // the receive time ends in Z
+    QVERIFY(monitor.start({monitor.line.slavePath}, {}, qEnvironmentVariable("QUILLMARCH_MONITOR")));
+    QVERIFY2(monitor.waitForError(" at 9600 8N1\n"), monitor.err.constData());
+    GroupRecord group;
+    group.DisplayText = "Zürich €";
+    group.ZoneIndex = 8;
+    const QDateTime utc(QDate(2026, 12, 5), QTime(10, 8, 3), Qt::UTC);
+    QByteArray damaged = BuildClockPacket(group, 4, utc);
+    damaged[20] = char(damaged[20] ^ 0x01);
+    const QByteArray stream = "xyz" + BuildClockPacket(group, 3, utc) + damaged;
+    QCOMPARE(::write(monitor.line.master, stream.constData(), size_t(stream.size())), ssize_t(stream.size()));
+    QVERIFY(monitor.waitFor([&] { return monitor.out.count('\n') == 3; }));
+    const QRegularExpression lines("Z skipped 3 bytes of noise: 78 79 7a\n"
+                                   ".*Z clock 3 utc 2026-12-05 10:08:03 zone 27 .*\"      Zürich €      \" ok\n"
+                                   ".*Z clock 4 .* BAD CHECKSUM\n$");
+    QVERIFY2(lines.match(QString::fromUtf8(monitor.out)).hasMatch(), monitor.out.constData());
+}
+
+// SIGKILL at random moments while the presets are being saved: the file is always one whole table, never a mix or
+// a part, temporary files do not pile up, and what the saves create is readable by its owner only.
+void tst_Program::presetSavesKilled()
+{
+    ::umask(022); // the usual umask: without care, files come out 0644
+    QTemporaryDir dir;
+    const QString presets = dir.filePath("data/Quillmarch/Quillmarch-Presets.txt");
+    const QString ini = dir.filePath("config/Quillmarch/Quillmarch.ini");
+    SettingsStore settings(dir.filePath("other.ini"));
+    ScriptedDialogs dialogs;
+    PresetTable table(settings, dialogs, presets);
+    QByteArray expected[2];
+    for (int which : {0, 1}) {
+        fill(table, which);
+        expected[which] = table.presetFileBytes();
+    }
+
+    QRandomGenerator random(20261206);
+    const int kills = 120;
+    int found[3] = {0, 0, 0}; // the first table, the second, neither
+    int maxLeftovers = 0;
+    for (int kill = 0; kill < kills; ++kill) {
+        RealProgram saver;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(saver.start({"--save", presets, ini}, {}, QCoreApplication::applicationFilePath()));
+        QVERIFY(saver.waitFor([&] { return !saver.out.isEmpty(); }));
+        // Anywhere in the next saves, which take less than the start did, so kills land in writing, syncing and
+        // renaming alike (on any build: a sanitizer's is several times slower).
+        QTest::qSleep(int(random.bounded(timer.elapsed())));
+        QCOMPARE(saver.end(SIGKILL), -1);
+        const QByteArray bytes = contentOf(presets);
+        ++found[bytes == expected[0] ? 0 : bytes == expected[1] ? 1 : 2];
+        const QStringList files = QDir(QFileInfo(presets).path()).entryList(QDir::Files | QDir::Hidden);
+        maxLeftovers = std::max(maxLeftovers, int(files.size()) - 1);
+    }
+    qInfo("%d kills: first table %d, second %d, neither %d; at most %d temporary files left", kills, found[0], found[1],
+          found[2], maxLeftovers);
+    QCOMPARE(found[2], 0);
+    QVERIFY(found[0] > kills / 10 && found[1] > kills / 10); // kills always at one point of the loop would prove little
+    // The temporary file has no name until it is complete; a kill between naming it and the rename leaves it, and
+    // the next start removes it.
+    QVERIFY(maxLeftovers <= 1);
+    QVERIFY(table.LoadPresets());
+    QCOMPARE(QDir(QFileInfo(presets).path()).entryList(QDir::Files | QDir::Hidden), {"Quillmarch-Presets.txt"});
+    for (const QString& path : {presets, ini}) {
+        const QString folder = QFileInfo(path).path();
+        QCOMPARE(modeOf(path), 0600);
+        QCOMPARE(modeOf(folder), 0700);
+        QCOMPARE(modeOf(QFileInfo(folder).path()), 0755); // only the folder named by the program is its own
+    }
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 4 && QByteArray(argv[1]) == "--save")
+        return saveUntilKilled(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    tst_Program test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_program.moc"
