@@ -9,8 +9,6 @@ namespace {
 
 // Control places in twips, as the windows lay them out.
 const QRectF kGroupLetter{165, 345, 915, 315};
-const QRectF kClockNumbers{1410, 345, 3195, 315};
-const QRectF kTextDisplay{165, 2460, 2385, 315};
 const QRectF kMainPresets{4935, 330, 1185, 330};
 const QRectF kApply{5130, 2415, 1185, 330};
 const QRectF kEdit{3480, 360, 1215, 375};
@@ -36,8 +34,6 @@ class tst_Scenarios : public QObject
 
 private slots:
     void initTestCase();
-    void typedEntriesAreAppliedAsTyped_data();
-    void typedEntriesAreAppliedAsTyped();
     void presetKeysPressTheButtonsMeant_data();
     void presetKeysPressTheButtonsMeant();
 
@@ -51,56 +47,6 @@ void tst_Scenarios::initTestCase()
         QSKIP(qPrintable("operator scenarios need " + missing));
     const QString problem = m_display.start();
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-}
-
-void tst_Scenarios::typedEntriesAreAppliedAsTyped_data()
-{
-    QTest::addColumn<QByteArray>("settings");
-    QTest::addColumn<QRectF>("field");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("enter"); // Enter in the field, else Tab out of it and a click on Apply
-    QTest::addColumn<QString>("group");
-    QTest::addColumn<QString>("clockHistory");
-    QTest::addColumn<QString>("textHistory");
-    // The history fields are no completers: what is typed goes out, and no fragment of it enters the history. The
-    // text shown at the start is in the text history; the clock list enters its history when its field is left.
-    QTest::newRow("a clock list history entry that begins alike")
-        << QByteArray("Group-A=\"9\\t8\\t0\\tOLD\\t0\"\nClockNumberHistory=1-5,7\n") << kClockNumbers << "1" << true
-        << "1\t8\t0\tOLD\t0"
-        << "1\t1-5,7"
-        << "OLD";
-    QTest::newRow("a text history entry alike but for case, then Tab")
-        << QByteArray("Group-A=\"4\\t0\\t0\\tOLD\\t0\"\nClockNumberHistory=9\nTextDisplayHistory=LOBBY\n")
-        << kTextDisplay << "Lobby" << false << "4\t0\t0\tLobby\t0"
-        << "9"
-        << "OLD\tLOBBY";
-}
-
-void tst_Scenarios::typedEntriesAreAppliedAsTyped()
-{
-    QFETCH(QByteArray, settings);
-    QFETCH(QRectF, field);
-    QFETCH(QString, typed);
-    QFETCH(QString, group);
-    OperatorSession s(m_display, settings);
-    START(s);
-    s.click(s.mainWindow(), field);
-    s.key("ctrl+a");
-    s.type(typed);
-    QFETCH(bool, enter);
-    s.key(enter ? "Return" : "Tab");
-    if (!enter)
-        s.click(s.mainWindow(), kApply);
-    QCOMPARE(s.waitForSetting("Group-A", group), group);
-    const auto isNew = [&](const SentPacket& p) {
-        return p.clock == group.section('\t', 0, 0).toInt() && p.text == group.section('\t', 3, 3);
-    };
-    const QList<SentPacket> sent = s.packetsUntil(isNew);
-    QVERIFY2(!sent.isEmpty() && isNew(sent.last()), "the group reached the line");
-    QFETCH(QString, clockHistory);
-    if (!clockHistory.isEmpty()) // empty: not looked at
-        QCOMPARE(s.setting("ClockNumberHistory"), clockHistory);
-    QTEST(s.setting("TextDisplayHistory"), "textHistory");
 }
 
 void tst_Scenarios::presetKeysPressTheButtonsMeant_data()

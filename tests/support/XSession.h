@@ -35,11 +35,8 @@ inline void startOn(QProcess& process, const QString& display, const QStringList
 
 inline void stop(QProcess& process)
 {
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-        process.kill();
-        process.waitForFinished(3000);
-    }
+    process.kill();
+    process.waitForFinished(3000);
 }
 
 // Standard output of a short-lived tool (xdotool); empty when it does not finish in time.
@@ -103,13 +100,6 @@ public:
 private:
     QProcess m_server, m_windowManager;
     QString m_name;
-};
-
-// One packet as the clocks decode it.
-struct SentPacket
-{
-    int command = 0, clock = 0, zone = 0, daylight = 0;
-    QString text; // the 20 characters, blanks around the text removed
 };
 
 // One run of the program on a display with its own settings, presets and serial line; ended with the object.
@@ -187,7 +177,6 @@ public:
     }
     // xdotool key names, pressed one after the other ("ctrl+a", "Return", "Tab Tab").
     void key(const QString& keys) { xdotool("key --delay 40 " + keys); }
-    void type(const QString& text) { xdotool("type --delay 40", text); }
 
     QString setting(const QString& key) const
     {
@@ -203,25 +192,10 @@ public:
     QString presetsPath() const { return m_program.home.filePath("data/Quillmarch/Quillmarch-Presets.txt"); }
     QByteArray presetsFile() const { return contentOf(presetsPath()); }
 
-    // Packets from the line until one satisfies `wanted` (returned last) or the time is up.
-    QList<SentPacket> packetsUntil(const std::function<bool(const SentPacket&)>& wanted, int timeoutMs = 5000)
-    {
-        QList<SentPacket> seen;
-        m_program.line.readPackets(timeoutMs, [&](const QByteArray& packet) {
-            const auto byte = [&packet](int i) { return int(quint8(packet.at(i))); };
-            seen << SentPacket{byte(8), byte(9), byte(10), byte(11), QString::fromLatin1(packet.mid(12, 20)).trimmed()};
-            return wanted(seen.last());
-        });
-        return seen;
-    }
-
 private:
-    void xdotool(const QString& command, const QString& argument = {})
+    void xdotool(const QString& command)
     {
-        QStringList words = XTools::words("xdotool " + command);
-        if (!argument.isNull())
-            words << argument;
-        XTools::run(m_display, words);
+        XTools::run(m_display, XTools::words("xdotool " + command));
         QThread::msleep(150);
     }
 
