@@ -1,24 +1,21 @@
-// What reaches the clocks: the packet, the refresh cycle, the tick's schedule, the link chosen and opened, the
-// panels, and the service's parts (clock state, journal lines, lock names, the settings follower).
+// What reaches the clocks: the packet, the refresh cycle, the tick's schedule, the link chosen and its lock, the
+// panels while sending, and the PC clock's state. (The service's journal and settings follower are tested on the
+// real program.)
 #include "app/ClockPacket.h"
-#include "app/ClockSyncWatch.h"
-#include "app/Journal.h"
 #include "app/LinkLock.h"
 #include "app/LinkSelection.h"
 #include "app/RefreshCycle.h"
-#include "app/SettingsFollower.h"
 #include "app/StatusClock.h"
 #include "app/TickSchedule.h"
 #include "app/frmComm.h"
 #include "model/CodeTables.h"
-#include "model/SettingsStore.h"
 #include "model/Windows1252.h"
+#include "platform/ClockSync.h"
 #include "support/CommRig.h"
 #include "support/Pty.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/timex.h>
@@ -69,8 +66,6 @@ private slots:
     void panelsWhileSending();
     void clockSync_data();
     void clockSync();
-    void serviceParts();
-    void followerHandsChangedGroupsOverOneAtATime();
 };
 
 void tst_Sending::packetFields_data()
@@ -389,57 +384,6 @@ void tst_Sending::clockSync()
     const ClockSyncReport report = DescribeClockSync(state);
     QCOMPARE(report.problem, !synchronised);
     QVERIFY2(report.text.contains(says), qPrintable(report.text));
-}
-
-// The service's journal lines, its lock files and its watch over the kernel clock.
-void tst_Sending::serviceParts()
-{
-    QCOMPARE(JournalLine(true, Journal::Priority::Error, "Comm Port failed\rNo such file"),
-             "<3>Comm Port failed; No such file");
-    QCOMPARE(LinkLock::FileName("/dev/serial/by-id/usb-FTDI-if00"),
-             "quillmarch-dev-serial-by\\x2did-usb\\x2dFTDI\\x2dif00.lock"); // so that a-b and a/b differ
-    QCOMPARE(LinkLock::FileName("/dev/../.x"), "quillmarch-dev-\\x2e.-\\x2ex.lock");
-    QCOMPARE(LinkLock::FileName(LinkLock::UdpKey(5000)), "quillmarch-udp-5000.lock");
-
-    const KernelClockReading off{TIME_OK, 0, 16'000'000, 0, {}}, on{TIME_OK, 0, 30000, 100, {}};
-    QList<KernelClockReading> readings = {off, off, on, on, off};
-    ClockSyncWatch watch([&readings] { return readings.takeFirst(); });
-    QSignalSpy checked(&watch, &ClockSyncWatch::checked);
-    watch.start();
-    for (int i = 0; i < 4; ++i)
-        watch.check();
-    QList<bool> changed;
-    for (const QList<QVariant>& call : checked)
-        changed << call.at(1).toBool();
-    QCOMPARE(changed, (QList<bool>{true, false, true, false, true})); // the first check always tells
-}
-
-void tst_Sending::followerHandsChangedGroupsOverOneAtATime()
-{
-    QTemporaryDir folder;
-    const QString path = folder.filePath("Quillmarch.ini");
-    SettingsStore window(path);
-    window.SaveSetting("Group-A", "1-3\t8\t30\tLOBBY\t0");
-    GroupTables tables;
-    LoadAllGroups(tables, SettingsStore(path));
-    SettingsFollower follower(tables, path);
-    // The window moves clock 3 from A to D and changes B; a clock listed twice stays in the lower group.
-    window.SaveSetting("Group-A", "1-2\t8\t30\tLOBBY\t0");
-    window.SaveSetting("Group-B", "9\t8\t30\tHALL\t0");
-    window.SaveSetting("Group-D", "3,9\t0\t0\tDOCK\t0");
-    follower.reread();
-    QList<int> order;
-    for (int tick = 0; tick < 8; ++tick) {
-        if (const int taken = TakeOverPendingGroup(tables); taken >= 0) // what each tick does first
-            order << taken;
-        follower.handOver();
-        follower.handOver(); // a second call before the take-over changes nothing
-    }
-    QCOMPARE(order, (QList<int>{0, 1, 3}));
-    QCOMPARE(FormatClockList(tables.ActiveGroups[3].Clocks), "3");
-    QCOMPARE(tables.EditGroups, tables.ActiveGroups);
-    follower.reread();
-    QVERIFY(follower.queued().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_Sending)
