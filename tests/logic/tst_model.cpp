@@ -103,15 +103,11 @@ void tst_Model::parseClockList_data()
                                                             << "" << QList<int>{1, 2, 3, 7};
     QTest::newRow("range reaching 127") << "125-127"
                                         << "" << QList<int>{125, 126, 127};
-    QTest::newRow("leading zeros past five digits") << "0000000127-00000127"
-                                                    << "" << QList<int>{127};
     QTest::newRow("backward range names nothing") << "9-3"
                                                   << "" << QList<int>{};
     QTest::newRow("blanks beyond 16-bit positions") << longBlanks + "5" + longBlanks << "" << QList<int>{5};
     QTest::newRow("TAB is not a blank") << "\t1"
                                         << "Bad Numeric" << QList<int>{};
-    QTest::newRow("other script's digit") << "\u0661"
-                                          << "Bad Numeric" << QList<int>{};
     QTest::newRow("blank between two numbers") << "1 2"
                                                << "Missing Comma or Dash" << QList<int>{};
     QTest::newRow("no-break space before comma") << "1\u00a0,2"
@@ -120,10 +116,6 @@ void tst_Model::parseClockList_data()
                                              << "Missing Comma or Dash" << QList<int>{};
     QTest::newRow("nothing after dash") << "1- "
                                         << "Missing Value After Dash" << QList<int>{};
-    QTest::newRow("two dashes") << "1--5"
-                                << "Badly Formed Range" << QList<int>{};
-    QTest::newRow("range then blank and number") << "1-5 7"
-                                                 << "Bad Delimiter, comma expected" << QList<int>{};
     QTest::newRow("128") << "128"
                          << "Clock Number Out Of Range" << QList<int>{};
     QTest::newRow("range ending past 127") << "3-200"
@@ -197,8 +189,6 @@ void tst_Model::storedGroup_data()
                                   << "";
     QTest::newRow("duplicate clock") << "5,5\t3\t4\tX\t0"
                                      << "";
-    QTest::newRow("zone not a whole number") << "1\t3.5\t4\tX\t0"
-                                             << "";
     QTest::newRow("zone past the list") << "1\t29\t4\tX\t0"
                                         << "";
     QTest::newRow("daylight past the list") << "1\t3\t39\tX\t0"

@@ -250,8 +250,8 @@ void tst_Sending::chooseLink_data()
     QTest::newRow("device path keeps its case") << "/dev/serial/by-id/usb-FTDI_A1"
                                                 << "/dev/serial/by-id/usb-FTDI_A1"
                                                 << "Using /dev/serial/by-id/usb-FTDI_A1";
-    for (const char* bad : {"COM", "COM0", "COM65536", "UDP70000", "LPT1", "COM1e3", "COM1,5", "--help me",
-                            "/DEV/ttyS0", "/dev/../etc/passwd", "/dev/tty\nS0", "/dev/tty\x1b[2J"})
+    for (const char* bad :
+         {"COM0", "COM65536", "UDP70000", "LPT1", "COM1e3", "/DEV/ttyS0", "/dev/../etc/passwd", "/dev/tty\nS0"})
         QTest::newRow(bad) << QString::fromLatin1(bad) << "-"
                            << "";
 }

@@ -12,21 +12,15 @@ class FakeClock : public SystemClock
 public:
     QDateTime utc = QDateTime(QDate(2026, 12, 5), QTime(10, 8, 3), Qt::UTC);
     QDateTime local = QDateTime(QDate(2026, 12, 5), QTime(11, 8, 3));
-    double seconds = 0;
     QDateTime utcNow() const override { return utc; }
     QDateTime localNow() const override { return local; }
-    double elapsedSeconds() const override { return seconds; }
+    double elapsedSeconds() const override { return 0; }
 };
 
 struct RecordingPanels : StatusPanels
 {
     QString texts[4];
-    QList<QPair<int, QString>> writes;
-    void setPanelText(int panel, const QString& text) override
-    {
-        texts[panel - 1] = text;
-        writes.append({panel, text});
-    }
+    void setPanelText(int panel, const QString& text) override { texts[panel - 1] = text; }
     QString panelText(int panel) const override { return texts[panel - 1]; }
 };
 
