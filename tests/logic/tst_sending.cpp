@@ -354,8 +354,6 @@ void tst_Sending::clockSync_data()
     QTest::addColumn<QString>("says");
     QTest::newRow("kernel: small error") << QByteArray() << KernelClockReading{TIME_OK, 0, 35000, 1200, {}} << true
                                          << "Estimated error: 1.2 ms.";
-    QTest::newRow("kernel: just below 16 s, unsync flag")
-        << QByteArray() << KernelClockReading{TIME_ERROR, STA_UNSYNC, 15'999'999, 0, {}} << true << "";
     QTest::newRow("kernel: 16 s") << QByteArray() << KernelClockReading{TIME_OK, 0, 16'000'000, 0, {}} << false
                                   << "sudo apt-get install chrony";
     QTest::newRow("timedatectl: synchronised") << QByteArray("CanNTP=yes\nNTP=yes\nNTPSynchronized=yes\n")

@@ -20,12 +20,6 @@ const QString kGroupAUnchanged = QStringLiteral("1\t0\t0\tOLD\t0");
 // Hall is selected (second in sorted order), first in the file.
 const QByteArray kHall = "\"Hall\",5,6,\"HALL\"\r\n\"Annex\",1,2,\"ANNEX\"\r\n";
 
-#define START(session)                                                                                                 \
-    do {                                                                                                               \
-        const QString problem = (session).start();                                                                     \
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));                                                              \
-    } while (false)
-
 } // namespace
 
 class tst_Scenarios : public QObject
@@ -77,7 +71,8 @@ void tst_Scenarios::presetKeysPressTheButtonsMeant()
     QFETCH(QString, appears);
     QFETCH(QString, gone);
     OperatorSession s(m_display, "Group-A=\"1\\t0\\t0\\tOLD\\t0\"\nPSIdx=1\n", kHall);
-    START(s);
+    const QString problem = s.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     const QString main = s.mainWindow();
     s.click(main, kMainPresets);
     const QString presets = s.waitForWindow(kPresetsWindow);
