@@ -5,6 +5,7 @@
 //   stall_bench PROGRAM [RUNS] [--slow-fsync]
 // Each run starts the program afresh; with more than one run the medians follow. With --slow-fsync the program runs
 // under strace with every fsync and fdatasync delayed by 2 s, and only the actions that save are measured.
+#include "ResidentMemory.h"
 #include "support/RealProgram.h"
 #include "support/XSession.h"
 #include "ui/Twips.h"

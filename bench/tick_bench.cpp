@@ -4,6 +4,7 @@
 // packets would otherwise compete with the program's start-up, which the program's own figures do not see.
 // Prints each run and the median over the runs; asserts nothing.
 //   tick_bench PROGRAM [TICKS] [RUNS]
+#include "ResidentMemory.h"
 #include "app/ClockPacket.h"
 #include "support/RealProgram.h"
 

@@ -50,14 +50,6 @@ inline double CpuSeconds(qint64 pid)
     return fields.size() < 13 ? -1 : (fields[11].toDouble() + fields[12].toDouble()) / double(::sysconf(_SC_CLK_TCK));
 }
 
-// Resident memory of a process in KiB; -1 when it is gone.
-inline qint64 ResidentKiB(qint64 pid)
-{
-    const QByteArray status = contentOf(QStringLiteral("/proc/%1/status").arg(pid));
-    const qsizetype at = status.indexOf("VmRSS:");
-    return at < 0 ? -1 : status.mid(at + 6, status.indexOf('\n', at) - at - 6).simplified().split(' ')[0].toLongLong();
-}
-
 // One program started by a test, ended with it: by the destructor should the test fail half-way, and by the kernel
 // should the test itself die.
 class RealProgram
