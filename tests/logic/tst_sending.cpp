@@ -19,7 +19,6 @@
 #include <QTest>
 
 #include <sys/timex.h>
-#include <termios.h>
 #include <utime.h>
 
 namespace {
@@ -302,8 +301,6 @@ void tst_Sending::linkHeldByAnotherSender()
                  LinkInUseText(rig.comm.choice(), QStringLiteral("tst_sending (process %1)").arg(getpid())));
         QCOMPARE(rig.comm.CommMode(), 0);
     }
-    termios tio{}; // the line was never opened: its speed is untouched
-    QVERIFY(tcgetattr(pty.master, &tio) == 0 && cfgetospeed(&tio) != B9600);
     QVERIFY(lockFile.remove()); // its holder gone, the link is free
     CommRig next;
     next.comm.Form_Load(pty.slavePath);
@@ -313,36 +310,28 @@ void tst_Sending::linkHeldByAnotherSender()
 void tst_Sending::panelsWhileSending()
 {
     CommRig rig;
-    QList<QByteArray> sent;
-    QString failure;
-    frmComm comm(rig.tables, rig.panels, rig.dialogs, rig.clock, [&](const LinkChoice&) {
-        auto link = std::make_unique<RecordingLink>();
-        link->sent = &sent;
-        link->failWith = &failure;
-        return link;
-    });
-    comm.Form_Load("UDP5000");
-    comm.Timer1.stop();
-    const auto tick = [&] { QMetaObject::invokeMethod(&comm, "Timer1_Timer"); };
+    rig.comm.Form_Load("UDP5000");
+    rig.comm.Timer1.stop();
+    const auto tick = [&] { QMetaObject::invokeMethod(&rig.comm, "Timer1_Timer"); };
     tick();
     QCOMPARE(rig.panels.texts[0], "No Clocks Defined");
     define(rig.tables, 0, {1, 2});
     tick();
     tick();
-    QCOMPARE(sent, QList<QByteArray>({BuildClockPacket(rig.tables.ActiveGroups[0], 1, rig.clock.utc),
-                                      BuildClockPacket(rig.tables.ActiveGroups[0], 2, rig.clock.utc)}));
+    QCOMPARE(rig.sent, QList<QByteArray>({BuildClockPacket(rig.tables.ActiveGroups[0], 1, rig.clock.utc),
+                                          BuildClockPacket(rig.tables.ActiveGroups[0], 2, rig.clock.utc)}));
     QCOMPARE(rig.panels.texts[0] + " / " + rig.panels.texts[3], "Sending to Clock Number 2 / 11:08:03");
     // A year the packet cannot carry: nothing is sent, the operator sees why, sending resumes by itself.
     rig.clock.utc = QDateTime(QDate(2240, 1, 1), QTime(0, 0), Qt::UTC);
     tick();
     QCOMPARE(rig.panels.texts[0], "Not Sending: PC clock year 2240 is outside 1984..2239");
     rig.clock.utc = kExampleTime;
-    failure = "Unable to send a message"; // a failing link: shown, and the next good write clears it
+    rig.failWith = "Unable to send a message"; // a failing link: shown, and the next good write clears it
     tick();
     QCOMPARE(rig.panels.texts[0], "Send Error: Unable to send a message");
-    failure.clear();
+    rig.failWith.clear();
     tick();
-    QCOMPARE(sent.size(), 3);
+    QCOMPARE(rig.sent.size(), 3);
     QCOMPARE(rig.panels.texts[0], "Sending to Clock Number 1");
 }
 

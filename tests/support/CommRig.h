@@ -1,4 +1,5 @@
-// A link object with scripted seams around it, wired as Main wires the real one.
+// A link object with scripted seams around it, wired as Main wires the real one. Its link records the packets: no
+// test reaches a serial port or the network through it.
 #pragma once
 
 #include "app/frmComm.h"
@@ -12,5 +13,12 @@ struct CommRig
     RecordingPanels panels;
     FakeClock clock;
     ScriptedDialogs dialogs;
-    frmComm comm{tables, panels, dialogs, clock};
+    QList<QByteArray> sent;
+    QString failWith; // writes fail with this reason while it is set
+    frmComm comm{tables, panels, dialogs, clock, [this](const LinkChoice&) {
+                     auto link = std::make_unique<RecordingLink>();
+                     link->sent = &sent;
+                     link->failWith = &failWith;
+                     return link;
+                 }};
 };
