@@ -153,11 +153,12 @@ public:
         const QByteArray ids = XTools::run(m_display, XTools::words("xdotool search --onlyvisible --name") << title);
         return QString::fromLatin1(ids).split(u'\n', Qt::SkipEmptyParts);
     }
+    // Polled: a single search can fail outright when a window (the splash) goes away while it looks.
     QString waitForWindow(const QString& title, int timeoutMs = 10000)
     {
-        const QByteArray ids =
-            XTools::run(m_display, XTools::words("xdotool search --sync --onlyvisible --name") << title, timeoutMs);
-        return QString::fromLatin1(ids).split(u'\n', Qt::SkipEmptyParts).value(0);
+        QString id;
+        XTools::waitUntil([&] { return !(id = visibleWindows(title).value(0)).isEmpty(); }, timeoutMs);
+        return id;
     }
     bool waitForWindowGone(const QString& title, int timeoutMs = 5000)
     {
