@@ -1,5 +1,5 @@
-// The model: clock lists, the stored group form, the start-up load, the code tables, Windows-1252, the settings
-// file, and the presets table with its file.
+// The model: clock lists, the stored group form, the start-up load, the code tables, the settings file, and the
+// presets table with its file.
 #include "model/CodeTables.h"
 #include "model/GroupTable.h"
 #include "model/SaveQueue.h"

@@ -15,7 +15,6 @@
 #include "support/Pty.h"
 
 #include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <sys/timex.h>

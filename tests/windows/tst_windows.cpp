@@ -1,6 +1,6 @@
 // The windows in-process, on the offscreen platform: the group editor's checks and questions, the command keys, the
 // hand-over, where the main window opens and what closing it keeps, its panels; the time warning, the Help menu, the
-// summary, the map; the presets window and the preset editor (the operator's part played through the editor seam).
+// summary, the map; the presets window (the preset editor's part played through its seam).
 // The keyboard under a real X server is in scenarios/.
 #include "app/DataFiles.h"
 #include "app/frmWarning.h"
@@ -437,7 +437,7 @@ void tst_Windows::map()
     QVERIFY(missing.MapMessage->text().contains("\"clientmap.jpg\" was not found"));
 }
 
-// A new preset named as an existing one in another case: Yes replaces it (No asks for another name).
+// A new preset named as an existing one in another case: asked, Yes replaces it.
 void tst_Windows::newPresetWithATakenName()
 {
     Editor p({}, kTwo);
