@@ -36,16 +36,11 @@ constexpr int kPresets = 32767;
 constexpr int kSettleMs = 1000;
 constexpr int kSlowMs = 120000; // an action that has not completed by then is reported as such
 
-// Control places in twips, as the windows lay them out.
-const QRectF kMainPresets{4935, 330, 1185, 330};
-const QRectF kMainApply{5130, 2415, 1185, 330};
+// Control places in twips beyond the shared ones (support/XSession.h), as the windows lay them out.
+using namespace Controls;
 const QRectF kMainHelp{6450, 330, 1185, 330};
-const QRectF kEdit{3480, 360, 1215, 375};
-const QRectF kNew{5040, 360, 1215, 375};
 const QRectF kRemove{6600, 360, 1215, 375};
 const QRectF kSelect{6600, 2520, 1215, 375};
-const QString kPresetsWindow = QStringLiteral("Presets Selection$");
-const QString kEditor = QStringLiteral("Editing Preset$");
 const QString kRemoveQuestion = QStringLiteral("Remove Preset from List$");
 const QString kMap = QStringLiteral("Map of Clock Locations");
 const QString kSummary = QStringLiteral("Quillmarch Summary$");

@@ -6,13 +6,7 @@
 
 namespace {
 
-// Control places in twips, as the windows lay them out.
-const QRectF kMainPresets{4935, 330, 1185, 330};
-const QRectF kApply{5130, 2415, 1185, 330};
-const QRectF kEdit{3480, 360, 1215, 375};
-const QRectF kNew{5040, 360, 1215, 375};
-const QString kPresetsWindow = QStringLiteral("Presets Selection$");
-const QString kEditor = QStringLiteral("Editing Preset$");
+using namespace Controls;
 // Hall is selected (second in sorted order), first in the file.
 const QByteArray kHall = "\"Hall\",5,6,\"HALL\"\r\n\"Annex\",1,2,\"ANNEX\"\r\n";
 
@@ -83,7 +77,7 @@ void tst_Scenarios::presetKeysPressTheButtonsMeant()
     if (!gone.isEmpty())
         QVERIFY2(s.waitForWindowGone(gone), qPrintable(gone + " stays open"));
     if (gone == kPresetsWindow) { // the selected preset is in the main window's fields: Apply stores it
-        s.click(main, kApply);
+        s.click(main, kMainApply);
         QCOMPARE(s.waitForSetting("Group-A", "1\t5\t6\tHALL\t0"), "1\t5\t6\tHALL\t0");
     } else if (opener != "new") {
         QVERIFY2(!s.visibleWindows(kPresetsWindow).isEmpty(), "the presets window closed");

@@ -60,6 +60,16 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 }
 } // namespace XTools
 
+// Places of controls in twips from their window's client origin, as the windows lay them out, and window titles.
+namespace Controls {
+const QRectF kMainPresets{4935, 330, 1185, 330};
+const QRectF kMainApply{5130, 2415, 1185, 330};
+const QRectF kEdit{3480, 360, 1215, 375};
+const QRectF kNew{5040, 360, 1215, 375};
+const QString kPresetsWindow = QStringLiteral("Presets Selection$");
+const QString kEditor = QStringLiteral("Editing Preset$");
+} // namespace Controls
+
 // An X server with a window manager on it, for the whole test program; everything ends with the object.
 class XDisplay
 {
