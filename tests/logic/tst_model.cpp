@@ -16,6 +16,7 @@
 #include <mutex>
 #include <span>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 ClockFlags flagsOf(const QList<int>& clocks)
@@ -74,6 +75,7 @@ private slots:
     void twoProgramsKeepEachOthersKeys();
     void failingWriteIsReportedOnce_data() { queuedOrNot(); }
     void failingWriteIsReportedOnce();
+    void unreadableFileIsNeverReplaced();
     void reading_data();
     void reading();
     void writing_data();
@@ -297,6 +299,24 @@ void tst_Model::failingWriteIsReportedOnce()
                  reports[0].contains("cannot be created"),
              qPrintable(reports[0]));
     QCOMPARE(store.GetSetting("MainTop", {}), "2"); // still read back in this run
+}
+
+// Written by another user or damaged by the disk: the operator's groups in it must survive this run's saves.
+void tst_Model::unreadableFileIsNeverReplaced()
+{
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777))); // the saves below may write here
+    const QString path = dir.filePath("q.ini");
+    SettingsStore(path).SaveSetting("Group-A", "7\t1\t1\tA\t0");
+    QVERIFY(QFile::setPermissions(path, {}));
+    const bool root = geteuid() == 0; // root reads any file: look as an ordinary user
+    QVERIFY(!root || seteuid(65534) == 0);
+    SettingsStore store(path);
+    store.SaveSetting("MainLeft", "1");
+    QVERIFY(!root || seteuid(0) == 0);
+    QVERIFY2(store.loadProblem().contains(" cannot be read: "), qPrintable(store.loadProblem()));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+    QCOMPARE(SettingsStore(path).GetSetting("Group-A", {}), "7\t1\t1\tA\t0");
 }
 
 void tst_Model::reading_data()

@@ -1,20 +1,23 @@
 // What reaches the clocks: the packet, the refresh cycle, the tick's schedule, the link chosen and its lock, the
-// panels while sending, and the PC clock's state. (The service's journal and settings follower are tested on the
-// real program.)
+// panels while sending, the PC clock's state, and the service following the settings file. (The service's journal is
+// tested on the real program.)
 #include "app/ClockPacket.h"
 #include "app/LinkLock.h"
 #include "app/LinkSelection.h"
 #include "app/RefreshCycle.h"
+#include "app/SettingsFollower.h"
 #include "app/StatusClock.h"
 #include "app/TickSchedule.h"
 #include "app/frmComm.h"
 #include "model/CodeTables.h"
+#include "model/SettingsStore.h"
 #include "model/Windows1252.h"
 #include "platform/ClockSync.h"
 #include "support/CommRig.h"
 #include "support/Pty.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/timex.h>
@@ -64,6 +67,8 @@ private slots:
     void panelsWhileSending();
     void clockSync_data();
     void clockSync();
+    void followerReadsOnlyAGoodFile_data();
+    void followerReadsOnlyAGoodFile();
 };
 
 void tst_Sending::packetFields_data()
@@ -370,6 +375,35 @@ void tst_Sending::clockSync()
     const ClockSyncReport report = DescribeClockSync(state);
     QCOMPARE(report.problem, !synchronised);
     QVERIFY2(report.text.contains(says), qPrintable(report.text));
+}
+
+void tst_Sending::followerReadsOnlyAGoodFile_data()
+{
+    QTest::addColumn<QByteArray>("damage"); // put into the file after the window's save
+    QTest::addColumn<QList<int>>("queued");
+    QTest::newRow("a group saved by the window") << QByteArray() << QList<int>{1};
+    QTest::newRow("a NUL: the groups in force stay") << QByteArray("\nx=\0\n", 5) << QList<int>{};
+    QTest::newRow("broken UTF-8: the groups in force stay") << QByteArray("\nx=\xC3(\n") << QList<int>{};
+}
+
+void tst_Sending::followerReadsOnlyAGoodFile()
+{
+    QFETCH(QByteArray, damage);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("q.ini");
+    GroupTables tables;
+    define(tables, 0, {3});
+    SettingsStore window(path);
+    SaveGroup(tables, window, 0);
+    SettingsFollower follower(tables, path);
+    define(tables, 1, {4});
+    SaveGroup(tables, window, 1);
+    tables.EditGroups[1] = tables.ActiveGroups[1] = {};
+    QFile file(path);
+    QVERIFY(damage.isEmpty() || (file.open(QIODevice::Append) && file.write(damage) == damage.size()));
+    file.close();
+    follower.reread();
+    QTEST(follower.queued(), "queued");
 }
 
 QTEST_GUILESS_MAIN(tst_Sending)
