@@ -308,13 +308,14 @@ void tst_Model::unreadableFileIsNeverReplaced()
     QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777))); // the saves below may write here
     const QString path = dir.filePath("q.ini");
     SettingsStore(path).SaveSetting("Group-A", "7\t1\t1\tA\t0");
-    QVERIFY(QFile::setPermissions(path, {}));
-    const bool root = geteuid() == 0; // root reads any file: look as an ordinary user
-    QVERIFY(!root || seteuid(65534) == 0);
-    SettingsStore store(path);
-    store.SaveSetting("MainLeft", "1");
-    QVERIFY(!root || seteuid(0) == 0);
-    QVERIFY2(store.loadProblem().contains(" cannot be read: "), qPrintable(store.loadProblem()));
+    const bool root = geteuid() == 0; // then read it as another user, as after a run with sudo
+    QVERIFY(root ? seteuid(65534) == 0 : QFile::setPermissions(path, {}));
+    {
+        const auto asBefore = qScopeGuard([root] { root && seteuid(0); });
+        SettingsStore store(path);
+        store.SaveSetting("MainLeft", "1");
+        QVERIFY2(store.loadProblem().contains(" cannot be read: "), qPrintable(store.loadProblem()));
+    }
     QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
     QCOMPARE(SettingsStore(path).GetSetting("Group-A", {}), "7\t1\t1\tA\t0");
 }
