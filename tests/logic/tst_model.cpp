@@ -101,29 +101,21 @@ void tst_Model::parseClockList_data()
     QTest::addColumn<QList<int>>("clocks");
     const QString twice = QStringLiteral("Number Occurs More Than Once: ");
     const QString longBlanks(40000, u' '); // positions past 32767
-    QTest::newRow("blanks around items, commas and dashes") << " 1 - 3 , 7 ,"
-                                                            << "" << QList<int>{1, 2, 3, 7};
-    QTest::newRow("range reaching 127") << "125-127"
-                                        << "" << QList<int>{125, 126, 127};
-    QTest::newRow("backward range names nothing") << "9-3"
-                                                  << "" << QList<int>{};
+    // clang-format off: one row per line
+    QTest::newRow("blanks around items, commas and dashes") << " 1 - 3 , 7 ," << "" << QList<int>{1, 2, 3, 7};
+    QTest::newRow("range reaching 127") << "125-127" << "" << QList<int>{125, 126, 127};
+    QTest::newRow("backward range names nothing") << "9-3" << "" << QList<int>{};
     QTest::newRow("blanks beyond 16-bit positions") << longBlanks + "5" + longBlanks << "" << QList<int>{5};
-    QTest::newRow("TAB is not a blank") << "\t1"
-                                        << "Bad Numeric" << QList<int>{};
-    QTest::newRow("blank between two numbers") << "1 2"
-                                               << "Missing Comma or Dash" << QList<int>{};
-    QTest::newRow("no-break space before comma") << "1\u00a0,2"
-                                                 << "Missing Comma or Dash" << QList<int>{};
-    QTest::newRow("five digits above 32767") << "32768"
-                                             << "Missing Comma or Dash" << QList<int>{};
-    QTest::newRow("nothing after dash") << "1- "
-                                        << "Missing Value After Dash" << QList<int>{};
-    QTest::newRow("128") << "128"
-                         << "Clock Number Out Of Range" << QList<int>{};
-    QTest::newRow("range ending past 127") << "3-200"
-                                           << "Clock Number Out Of Range" << QList<int>{};
+    QTest::newRow("TAB is not a blank") << "\t1" << "Bad Numeric" << QList<int>{};
+    QTest::newRow("blank between two numbers") << "1 2" << "Missing Comma or Dash" << QList<int>{};
+    QTest::newRow("no-break space before comma") << "1\u00a0,2" << "Missing Comma or Dash" << QList<int>{};
+    QTest::newRow("five digits above 32767") << "32768" << "Missing Comma or Dash" << QList<int>{};
+    QTest::newRow("nothing after dash") << "1- " << "Missing Value After Dash" << QList<int>{};
+    QTest::newRow("128") << "128" << "Clock Number Out Of Range" << QList<int>{};
+    QTest::newRow("range ending past 127") << "3-200" << "Clock Number Out Of Range" << QList<int>{};
     QTest::newRow("overlapping ranges name the first overlap") << "1-5,3-7" << twice + "3" << QList<int>{};
     QTest::newRow("first error wins") << "1,1,x" << twice + "1" << QList<int>{};
+    // clang-format on
 }
 
 void tst_Model::parseClockList()
@@ -179,22 +171,16 @@ void tst_Model::storedGroup_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("loaded"); // the stored form of what loads; "" for the defaults
-    QTest::newRow("five fields") << "1-5,7\t8\t30\tLOBBY\t0"
-                                 << "1-5,7\t8\t30\tLOBBY\t0";
-    QTest::newRow("four fields") << "3\t2\t1\tHALL"
-                                 << "3\t2\t1\tHALL\t0";
-    QTest::newRow("blanks kept, last positions") << "127\t28\t38\t  two  \t0"
-                                                 << "127\t28\t38\t  two  \t0";
-    QTest::newRow("no clocks") << "\t0\t0\t\t0"
-                               << "\t0\t0\t\t0";
-    QTest::newRow("three fields") << "3-6\t2\t1"
-                                  << "";
-    QTest::newRow("duplicate clock") << "5,5\t3\t4\tX\t0"
-                                     << "";
-    QTest::newRow("zone past the list") << "1\t29\t4\tX\t0"
-                                        << "";
-    QTest::newRow("daylight past the list") << "1\t3\t39\tX\t0"
-                                            << "";
+    // clang-format off: one row per line
+    QTest::newRow("five fields") << "1-5,7\t8\t30\tLOBBY\t0" << "1-5,7\t8\t30\tLOBBY\t0";
+    QTest::newRow("four fields") << "3\t2\t1\tHALL" << "3\t2\t1\tHALL\t0";
+    QTest::newRow("blanks kept, last positions") << "127\t28\t38\t  two  \t0" << "127\t28\t38\t  two  \t0";
+    QTest::newRow("no clocks") << "\t0\t0\t\t0" << "\t0\t0\t\t0";
+    QTest::newRow("three fields") << "3-6\t2\t1" << "";
+    QTest::newRow("duplicate clock") << "5,5\t3\t4\tX\t0" << "";
+    QTest::newRow("zone past the list") << "1\t29\t4\tX\t0" << "";
+    QTest::newRow("daylight past the list") << "1\t3\t39\tX\t0" << "";
+    // clang-format on
 }
 
 void tst_Model::storedGroup()

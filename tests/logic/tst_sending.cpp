@@ -108,18 +108,11 @@ void tst_Sending::packetFields()
         sum = quint8(sum + quint8(b));
     QCOMPARE(p.size(), 50);
     QCOMPARE(sum, quint8(0));
-    const QList<int> fields = {0x29,
-                               utc.time().second(),
-                               utc.time().minute(),
-                               utc.time().hour(),
-                               utc.date().day(),
-                               utc.date().month(),
-                               utc.date().year() - 1984,
-                               0,
-                               command,
-                               clock,
-                               TimeZoneList[28].code,
-                               DaylightList[38].code};
+    // clang-format off: the packet's first twelve bytes in order
+    const QList<int> fields = {0x29, utc.time().second(), utc.time().minute(), utc.time().hour(), utc.date().day(),
+                               utc.date().month(), utc.date().year() - 1984, 0, command, clock,
+                               TimeZoneList[28].code, DaylightList[38].code};
+    // clang-format on
     for (int i = 0; i < fields.size(); ++i)
         QCOMPARE(int(quint8(p.at(i))), fields[i]);
     QCOMPARE(p.mid(12, 20), ToWindows1252(sent));
@@ -238,25 +231,17 @@ void tst_Sending::chooseLink_data()
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("device"); // "" for UDP, "-" for not recognised
     QTest::addColumn<QString>("panel");
-    QTest::newRow("no argument is COM1") << ""
-                                         << "/dev/ttyS0"
-                                         << "Using COM1";
-    QTest::newRow("lower case, blanks around") << "  com3 "
-                                               << "/dev/ttyS2"
-                                               << "Using COM3";
-    QTest::newRow("split by the shell") << "UDP 5000"
-                                        << ""
-                                        << "Using UDP:5000";
-    QTest::newRow("half rounds to even") << "COM3.5"
-                                         << "/dev/ttyS3"
-                                         << "Using COM4";
-    QTest::newRow("device path keeps its case") << "/dev/serial/by-id/usb-FTDI_A1"
-                                                << "/dev/serial/by-id/usb-FTDI_A1"
-                                                << "Using /dev/serial/by-id/usb-FTDI_A1";
+    // clang-format off: one row per line
+    QTest::newRow("no argument is COM1") << "" << "/dev/ttyS0" << "Using COM1";
+    QTest::newRow("lower case, blanks around") << "  com3 " << "/dev/ttyS2" << "Using COM3";
+    QTest::newRow("split by the shell") << "UDP 5000" << "" << "Using UDP:5000";
+    QTest::newRow("half rounds to even") << "COM3.5" << "/dev/ttyS3" << "Using COM4";
+    const QString byId = "/dev/serial/by-id/usb-FTDI_A1";
+    QTest::newRow("device path keeps its case") << byId << byId << "Using " + byId;
     for (const char* bad :
          {"COM0", "COM65536", "UDP70000", "LPT1", "COM1e3", "/DEV/ttyS0", "/dev/../etc/passwd", "/dev/tty\nS0"})
-        QTest::newRow(bad) << QString::fromLatin1(bad) << "-"
-                           << "";
+        QTest::newRow(bad) << QString::fromLatin1(bad) << "-" << "";
+    // clang-format on
 }
 
 void tst_Sending::chooseLink()

@@ -123,7 +123,6 @@ void answerPassword(const QString& password)
     poll->start(10);
 }
 
-const QByteArray kTwo = "\"Lobby\",8,30,\"WELCOME\"\r\n\"hall\",1,2,\"HALL\"\r\n";
 } // namespace
 
 class tst_Windows : public QObject
@@ -144,7 +143,6 @@ private slots:
     void helpEntries();
     void summary();
     void map();
-    void newPresetWithATakenName();
     void editRemoveAndReopen();
 };
 
@@ -187,12 +185,11 @@ void tst_Windows::moveQuestions_data()
     QTest::addColumn<MsgResult>("answer");
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
-    QTest::newRow("Yes moves them") << MsgResult::Yes << ""
-                                    << "3-6";
-    QTest::newRow("No keeps them in A") << MsgResult::No << "4-5"
-                                        << "3,6";
-    QTest::newRow("Cancel stores nothing for B") << MsgResult::Cancel << "4-5"
-                                                 << "9";
+    // clang-format off: one row per line
+    QTest::newRow("Yes moves them") << MsgResult::Yes << "" << "3-6";
+    QTest::newRow("No keeps them in A") << MsgResult::No << "4-5" << "3,6";
+    QTest::newRow("Cancel stores nothing for B") << MsgResult::Cancel << "4-5" << "9";
+    // clang-format on
 }
 
 void tst_Windows::moveQuestions()
@@ -437,20 +434,7 @@ void tst_Windows::map()
     QVERIFY(missing.MapMessage->text().contains("\"clientmap.jpg\" was not found"));
 }
 
-// A new preset named as an existing one in another case: asked, Yes replaces it.
-void tst_Windows::newPresetWithATakenName()
-{
-    Editor p({}, kTwo);
-    auto w = p.openPresets();
-    p.operatorLeaves << PresetEditRecord{"LOBBY", 5, 6, "NEW", 40, false};
-    p.dialogs.answers = {MsgResult::Yes};
-    QTest::mouseClick(w->NewButton, Qt::LeftButton);
-    QCOMPARE(p.dialogs.calls.value(0).text, "NEW PRESET NAME DUPLICATES AN EXISTING PRESET NAME\r"
-                                            "Do you want to REPLACE the existing preset?");
-    QCOMPARE(p.dialogs.calls[0].defaultButton, MsgResult::No);
-    QCOMPARE(p.presetsBytes(), "\"hall\",1,2,\"HALL\"\r\n\"LOBBY\",5,6,\"NEW\"\r\n");
-}
-
+// Edit, remove, a new one named as another in another case, and the window opened again.
 void tst_Windows::editRemoveAndReopen()
 {
     // A no-break space and a TAB belong to a name: only blanks are trimmed, or the edit would add a look-alike.
@@ -470,8 +454,16 @@ void tst_Windows::editRemoveAndReopen()
     QCOMPARE(p.dialogs.calls[0].text, "ARE YOU SURE YOU WANT TO REMOVE THE PRESET NAMED\r\"hall\"\r"
                                       "THIS OPERATION IS NOT REVERSABLE\rClick YES to Proceed with Removal");
     QCOMPARE(w->PresetName->currentText(), "Zed");
+    // A new preset named as an existing one in another case: asked, Yes replaces it.
+    p.operatorLeaves << PresetEditRecord{"ZED", 5, 6, "NEW", 40, false};
+    p.dialogs.answers = {MsgResult::Yes};
+    QTest::mouseClick(w->NewButton, Qt::LeftButton);
+    QCOMPARE(p.dialogs.calls.value(1).text, "NEW PRESET NAME DUPLICATES AN EXISTING PRESET NAME\r"
+                                            "Do you want to REPLACE the existing preset?");
+    QCOMPARE(p.dialogs.calls[1].defaultButton, MsgResult::No);
+    QCOMPARE(p.presetsBytes(), "\"\xa0Lobby\t\",9,9,\"HELLO\"\r\n\"ZED\",5,6,\"NEW\"\r\n");
     w.reset();
-    QCOMPARE(p.openPresets()->PresetName->currentText(), "Zed");
+    QCOMPARE(p.openPresets()->PresetName->currentText(), "ZED");
 }
 
 QTEST_MAIN(tst_Windows)
