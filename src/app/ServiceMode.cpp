@@ -1,6 +1,8 @@
 #include "app/ServiceMode.h"
 
 #include "app/ClockSyncWatch.h"
+#include "app/CommandCourier.h"
+#include "app/SenderBus.h"
 #include "app/SettingsFollower.h"
 #include "app/UnixSignals.h"
 #include "app/frmComm.h"
@@ -8,6 +10,7 @@
 #include "model/GroupTable.h"
 #include "model/SettingsStore.h"
 #include "platform/SystemClock.h"
+#include "platform/SystemdNotify.h"
 
 #include <QCoreApplication>
 
@@ -35,7 +38,7 @@ int RunService(const QString& argumentText, const QString& settingsPath, Journal
 {
     RealSystemClock clock;
     JournalDialogs dialogs(journal);
-    NoPanels panels;
+    ServicePanels panels;
     SettingsStore settings(settingsPath);
     settings.setWriteFailureHandler([&journal](const QString& text) { journal.warning(text); });
 
@@ -58,7 +61,6 @@ int RunService(const QString& argumentText, const QString& settingsPath, Journal
     journal.info(QStringLiteral("sending to %1: %2 clocks; following %3").arg(comm.choice().name, QString::number(clocks), settingsPath));
 
     SettingsFollower follower(tables, settingsPath);
-    QObject::connect(&comm, &frmComm::ticked, &follower, &SettingsFollower::handOver);
     QObject::connect(&follower, &SettingsFollower::groupHandedOver, qApp,
                      [&journal](int index, const GroupRecord& group) { journal.info(describeGroup(index, group)); });
 
@@ -75,7 +77,55 @@ int RunService(const QString& argumentText, const QString& settingsPath, Journal
                      });
     syncWatch.start();
 
+    // Status for the user's windows and `quillmarch --status`, and one-shot commands from the windows.
+    CommandCourier courier(tables);
+    SenderObject sender(QDBusConnection::sessionBus());
+    QString busProblem;
+    if (!QDBusConnection::sessionBus().isConnected())
+        busProblem = QStringLiteral("no session bus: ") + QDBusConnection::sessionBus().lastError().message();
+    else if (sender.exportFor(comm.linkKey(), busProblem))
+        busProblem.clear();
+    if (!busProblem.isEmpty())
+        journal.warning(QStringLiteral("status and commands are not available to windows and --status (") +
+                        busProblem + QStringLiteral("); sending goes on"));
+    sender.takeCommand = [&](int group, int code) {
+        const QString refused = courier.give(group, code);
+        journal.info(QStringLiteral("command %1 for group %2 %3").arg(code).arg(IndexToLetter(group),
+                                                                          refused.isEmpty() ? QStringLiteral("taken") : QStringLiteral("refused: ") + refused));
+        return refused;
+    };
+    QObject::connect(&courier, &CommandCourier::done, &sender, [&](int group, int code, bool reached) {
+        journal.info(QStringLiteral("command %1 %2 group %3").arg(code).arg(reached ? QStringLiteral("has reached every clock of") : QStringLiteral("dropped: no clocks left in"), IndexToLetter(group)));
+        emit sender.CommandDone(IndexToLetter(group), uchar(code), reached);
+    });
+
+    SystemdNotify manager;
+    bool ready = false;
+    QString statusSent;
+    QObject::connect(&comm, &frmComm::ticked, qApp, [&] {
+        courier.afterTick();
+        if (!courier.busy())
+            follower.handOver();
+        const SenderStatus status = SenderStatus::collect(QStringLiteral("service"), comm, panels, syncWatch, tables);
+        sender.publish(status);
+        if (!manager.active())
+            return;
+        // Pinged from the tick itself: an event loop that stops ticking stops the pings, and is restarted.
+        QByteArray datagram = "WATCHDOG=1";
+        if (status.Panel != statusSent) {
+            statusSent = status.Panel;
+            datagram += "\nSTATUS=" + status.Panel.toUtf8();
+        }
+        // Ready once the first packet is out, or once there is nothing to send.
+        if (!ready && (status.LastPacket != 0 || status.Panel == QStringLiteral("No Clocks Defined"))) {
+            ready = true;
+            datagram += "\nREADY=1";
+        }
+        manager.send(datagram);
+    });
+
     QCoreApplication::exec();
+    manager.send("STOPPING=1");
     comm.close();
     journal.info(QStringLiteral("stopped"));
     return 0;

@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 
 #include <QString>
+#include <array>
 
 // A service has nobody to answer a message box: each text goes to the journal, and the default button is taken.
 class JournalDialogs : public Dialogs
@@ -19,12 +20,19 @@ private:
     Journal& m_journal;
 };
 
-// Nobody sees the status bar of a service.
-class NoPanels : public StatusPanels
+// A service's status bar: nobody sees it, but panel 1 goes to the session bus and the service manager.
+class ServicePanels : public StatusPanels
 {
 public:
-    void setPanelText(int, const QString&) override {}
-    QString panelText(int) const override { return {}; }
+    void setPanelText(int panel, const QString& text) override
+    {
+        if (panel >= 1 && panel <= 4)
+            m_texts[size_t(panel - 1)] = text;
+    }
+    QString panelText(int panel) const override { return panel >= 1 && panel <= 4 ? m_texts[size_t(panel - 1)] : QString(); }
+
+private:
+    std::array<QString, 4> m_texts;
 };
 
 // Runs until SIGTERM or SIGINT (status 0). A link that cannot be opened, or that another Quillmarch holds, ends it

@@ -58,15 +58,21 @@ void frmComm::Form_Load(const QString& argumentText)
     m_tables.RefreshRunning = true;
 }
 
+QString frmComm::linkKey() const
+{
+    return m_choice.CommMode == 2 ? LinkLock::UdpKey(m_choice.port) : LinkLock::SerialKey(m_choice.device);
+}
+
 bool frmComm::lockLink()
 {
-    const QString key = m_choice.CommMode == 2 ? LinkLock::UdpKey(m_choice.port) : LinkLock::SerialKey(m_choice.device);
+    const QString key = linkKey();
     QString detail;
     switch (m_lock.acquire(key, detail)) {
     case LinkLock::Outcome::Acquired:
         return true;
     case LinkLock::Outcome::HeldElsewhere:
-        fail(LinkInUseText(m_choice, detail));
+        if (!followHolder || !followHolder(key))
+            fail(LinkInUseText(m_choice, detail));
         return false;
     case LinkLock::Outcome::Unavailable:
         m_journal->warning(m_choice.name +
@@ -137,6 +143,7 @@ void frmComm::SendClockPacket(int group, int clock)
     // The kernel passes the bytes on in work of its own, which can wait for this CPU while the panels are redrawn:
     // a quarter of the packets reached the line up to a millisecond late. A short pause lets that work run first.
     TickSchedule::sleepUntil(TickSchedule::now() + TickSchedule::kHandOverPause);
+    m_lastPacket = utc;
     if (!m_sendFault.isEmpty()) {
         m_journal->info(QStringLiteral("sending to %1 again").arg(m_choice.name));
         m_sendFault.clear();

@@ -9,8 +9,10 @@
 #include "app/TickSchedule.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 class Dialogs;
 class StatusPanels;
@@ -34,7 +36,16 @@ public:
     // Where send faults and lock problems are logged; standard error unless Main says otherwise.
     void setJournal(Journal& journal) { m_journal = &journal; }
 
+    // Another program holds the link: true when that is a service this program follows instead of sending itself
+    // (no failure is shown then). Unset: the link counts as unavailable.
+    std::function<bool(const QString& linkKey)> followHolder;
+
     int CommMode() const { return m_CommMode; }
+    // The lock's name for the link: the same for every spelling of one device.
+    QString linkKey() const;
+    QDateTime lastPacketTime() const { return m_lastPacket; }
+    // Sending is disabled, or the last send failed.
+    bool sendFault() const { return m_CommMode == 0 || !m_sendFault.isEmpty(); }
     const LinkChoice& choice() const { return m_choice; }
     const RefreshCycle& cycle() const { return m_cycle; }
 
@@ -68,4 +79,5 @@ private:
     TickSchedule m_schedule;
     StatusClock m_statusClock;
     QString m_sendFault; // the reason the last send failed, empty after a good one
+    QDateTime m_lastPacket;
 };

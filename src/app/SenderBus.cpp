@@ -1,0 +1,225 @@
+#include "app/SenderBus.h"
+
+#include "app/ClockSyncWatch.h"
+#include "app/StatusPanels.h"
+#include "app/frmComm.h"
+#include "model/GroupTable.h"
+
+#include <QCryptographicHash>
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusServiceWatcher>
+
+namespace {
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+constexpr int kCallTimeoutMs = 2000;
+
+QStringList stringList(const QVariant& value)
+{
+    if (value.canConvert<QDBusArgument>())
+        return qdbus_cast<QStringList>(value.value<QDBusArgument>());
+    return value.toStringList();
+}
+
+QVariantMap getAll(QDBusConnection& bus, const QString& name, QString* error = nullptr)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(name, SenderBus::kPath, kProperties, QStringLiteral("GetAll"));
+    call << SenderBus::kInterface;
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        if (error)
+            *error = reply.errorMessage();
+        return {};
+    }
+    return qdbus_cast<QVariantMap>(reply.arguments().constFirst().value<QDBusArgument>());
+}
+} // namespace
+
+const QString SenderBus::kPath = QStringLiteral("/example/orvale_instruments/Quillmarch/Sender");
+const QString SenderBus::kInterface = QStringLiteral("example.orvale_instruments.Quillmarch.Sender");
+
+QString SenderBus::NamePrefix()
+{
+    return QStringLiteral("example.orvale_instruments.Quillmarch.Sender.");
+}
+
+// A bus name element holds letters, digits and "_" and starts with no digit: every other byte of the key is
+// written as "_" and two hex digits ("udp/5000" is "Ludp_2f5000"), so two links never share a name.
+QString SenderBus::Name(const QString& linkKey)
+{
+    QString element = QStringLiteral("L");
+    for (const char c : linkKey.toUtf8()) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+            element += QLatin1Char(c);
+        else
+            element += QStringLiteral("_%1").arg(quint8(c), 2, 16, QLatin1Char('0'));
+    }
+    if (element.size() > 200) // names end at 255 bytes
+        element = QStringLiteral("H") + QString::fromLatin1(
+                                            QCryptographicHash::hash(linkKey.toUtf8(), QCryptographicHash::Sha1).toHex());
+    return NamePrefix() + element;
+}
+
+QVariantMap SenderStatus::properties() const
+{
+    return {{QStringLiteral("Link"), Link},
+            {QStringLiteral("Role"), Role},
+            {QStringLiteral("Panel"), Panel},
+            {QStringLiteral("ClockSync"), ClockSync},
+            {QStringLiteral("ClockSyncDetail"), ClockSyncDetail},
+            {QStringLiteral("ClockSynchronized"), ClockSynchronized},
+            {QStringLiteral("Groups"), Groups},
+            {QStringLiteral("LastPacket"), LastPacket},
+            {QStringLiteral("Fault"), Fault}};
+}
+
+SenderStatus SenderStatus::fromProperties(const QVariantMap& p)
+{
+    SenderStatus s;
+    s.Link = p.value(QStringLiteral("Link")).toString();
+    s.Role = p.value(QStringLiteral("Role")).toString();
+    s.Panel = p.value(QStringLiteral("Panel")).toString();
+    s.ClockSync = p.value(QStringLiteral("ClockSync")).toString();
+    s.ClockSyncDetail = p.value(QStringLiteral("ClockSyncDetail")).toString();
+    s.ClockSynchronized = p.value(QStringLiteral("ClockSynchronized")).toBool();
+    s.Groups = stringList(p.value(QStringLiteral("Groups")));
+    s.LastPacket = p.value(QStringLiteral("LastPacket")).toLongLong();
+    s.Fault = p.value(QStringLiteral("Fault")).toBool();
+    return s;
+}
+
+SenderStatus SenderStatus::collect(const QString& role, const frmComm& comm, const StatusPanels& panels,
+                                   const ClockSyncWatch& clockSync, const GroupTables& tables)
+{
+    SenderStatus s;
+    s.Link = comm.choice().name;
+    s.Role = role;
+    s.Panel = panels.panelText(1);
+    s.ClockSync = ClockSyncPanelText(clockSync.state());
+    s.ClockSyncDetail = ClockSyncToolTip(clockSync.state());
+    s.ClockSynchronized = clockSync.state().synchronized;
+    for (int g = 0; g < kGroupCount; ++g) {
+        if (tables.ActiveGroups[size_t(g)].FirstClock != -1)
+            s.Groups << IndexToLetter(g) + QLatin1Char('\t') + StoredGroupText(tables.ActiveGroups[size_t(g)]);
+    }
+    s.LastPacket = comm.lastPacketTime().isValid() ? comm.lastPacketTime().toMSecsSinceEpoch() : 0;
+    s.Fault = comm.sendFault();
+    return s;
+}
+
+SenderObject::SenderObject(QDBusConnection bus, QObject* parent) : QObject(parent), m_bus(std::move(bus)) {}
+
+bool SenderObject::exportFor(const QString& linkKey, QString& error)
+{
+    m_name = SenderBus::Name(linkKey);
+    if (!m_bus.registerObject(SenderBus::kPath, this,
+                              QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSlots |
+                                  QDBusConnection::ExportAllSignals)) {
+        error = m_bus.lastError().message();
+        return false;
+    }
+    if (!m_bus.registerService(m_name)) {
+        error = m_name + QStringLiteral(" is taken: ") + m_bus.lastError().message();
+        m_bus.unregisterObject(SenderBus::kPath);
+        return false;
+    }
+    return true;
+}
+
+void SenderObject::publish(const SenderStatus& status)
+{
+    const QVariantMap before = m_status.properties(), now = status.properties();
+    m_status = status;
+    QVariantMap changed;
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (before.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    }
+    if (changed.isEmpty() || m_name.isEmpty())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(SenderBus::kPath, kProperties, QStringLiteral("PropertiesChanged"));
+    signal << SenderBus::kInterface << changed << QStringList();
+    m_bus.send(signal);
+}
+
+void SenderObject::SendCommand(const QString& group, uchar code)
+{
+    const int index = group.size() == 1 ? group.at(0).unicode() - u'A' : -1;
+    QString refused = QStringLiteral("This sender is a window: its command keys give commands");
+    if (takeCommand)
+        refused = index >= 0 && index < kGroupCount ? takeCommand(index, code)
+                                                    : QStringLiteral("A group is a letter A to Z, not \"%1\"").arg(group);
+    if (!refused.isEmpty() && calledFromDBus())
+        sendErrorReply(QDBusError::InvalidArgs, refused);
+}
+
+SenderView::SenderView(QDBusConnection bus, const QString& linkKey, QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)), m_name(SenderBus::Name(linkKey))
+{
+    auto* watcher = new QDBusServiceWatcher(m_name, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, &SenderView::refresh);
+    m_bus.connect(m_name, SenderBus::kPath, kProperties, QStringLiteral("PropertiesChanged"), this,
+                  SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+    m_bus.connect(m_name, SenderBus::kPath, SenderBus::kInterface, QStringLiteral("CommandDone"), this,
+                  SLOT(done(QString, uchar, bool)));
+    refresh();
+}
+
+void SenderView::refresh()
+{
+    QString error;
+    const QVariantMap all = getAll(m_bus, m_name, &error);
+    m_present = !all.isEmpty();
+    m_status = SenderStatus::fromProperties(all);
+    emit changed();
+}
+
+void SenderView::propertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList&)
+{
+    if (interface != SenderBus::kInterface)
+        return;
+    QVariantMap all = m_status.properties();
+    for (auto it = changed.cbegin(); it != changed.cend(); ++it)
+        all.insert(it.key(), it.value());
+    m_status = SenderStatus::fromProperties(all);
+    m_present = true;
+    emit this->changed();
+}
+
+void SenderView::done(const QString& group, uchar code, bool reached)
+{
+    emit commandDone(group.isEmpty() ? -1 : group.at(0).unicode() - u'A', code, reached);
+}
+
+QString SenderView::sendCommand(int group, int code)
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(m_name, SenderBus::kPath, SenderBus::kInterface, QStringLiteral("SendCommand"));
+    call << IndexToLetter(group) << QVariant::fromValue(uchar(code));
+    const QDBusMessage reply = m_bus.call(call, QDBus::Block, kCallTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage ? QString() : reply.errorMessage();
+}
+
+QList<SenderStatus> SenderView::all(QDBusConnection bus, QString& error)
+{
+    QList<SenderStatus> senders;
+    if (!bus.isConnected()) {
+        error = bus.lastError().message();
+        return senders;
+    }
+    const QDBusReply<QStringList> names = bus.interface()->registeredServiceNames();
+    if (!names.isValid()) {
+        error = names.error().message();
+        return senders;
+    }
+    for (const QString& name : names.value()) {
+        if (!name.startsWith(SenderBus::NamePrefix()))
+            continue;
+        const QVariantMap properties = getAll(bus, name);
+        if (!properties.isEmpty()) // gone since the list was made
+            senders << SenderStatus::fromProperties(properties);
+    }
+    return senders;
+}

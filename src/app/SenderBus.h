@@ -1,0 +1,123 @@
+// Every sender of one user (a window or a service holding a link) on the session bus: its status for windows and
+// `quillmarch --status`, and, for a service, one-shot commands given from a window.
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QObject>
+#include <QStringList>
+#include <QVariantMap>
+#include <functional>
+
+class ClockSyncWatch;
+class StatusPanels;
+class frmComm;
+struct GroupTables;
+
+struct SenderStatus
+{
+    QString Link;  // "COM1", "UDP:5000", "/dev/ttyUSB0"
+    QString Role;  // "service" or "window"
+    QString Panel; // panel 1: "Sending to Clock Number 7", "Send Error: ...", "Not Sending: ..."
+    QString ClockSync;
+    QString ClockSyncDetail;
+    bool ClockSynchronized = false;
+    QStringList Groups;    // each group with clocks: its letter, a TAB, its stored form
+    qint64 LastPacket = 0; // when the last packet went out, UTC milliseconds since 1970; 0 before the first
+    bool Fault = false;    // sending disabled, or the last send failed
+
+    QVariantMap properties() const;
+    static SenderStatus fromProperties(const QVariantMap& properties);
+    // What a sender that holds its link shows now.
+    static SenderStatus collect(const QString& role, const frmComm& comm, const StatusPanels& panels,
+                                const ClockSyncWatch& clockSync, const GroupTables& tables);
+};
+
+namespace SenderBus {
+// Every sender's bus name starts with this; the rest names its link.
+QString NamePrefix();
+QString Name(const QString& linkKey);
+extern const QString kPath;
+extern const QString kInterface;
+} // namespace SenderBus
+
+// The exported object of a sender: read-only properties (with PropertiesChanged) and, for a service, SendCommand.
+class SenderObject : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "example.orvale_instruments.Quillmarch.Sender")
+    Q_PROPERTY(QString Link READ Link)
+    Q_PROPERTY(QString Role READ Role)
+    Q_PROPERTY(QString Panel READ Panel)
+    Q_PROPERTY(QString ClockSync READ ClockSync)
+    Q_PROPERTY(QString ClockSyncDetail READ ClockSyncDetail)
+    Q_PROPERTY(bool ClockSynchronized READ ClockSynchronized)
+    Q_PROPERTY(QStringList Groups READ Groups)
+    Q_PROPERTY(qint64 LastPacket READ LastPacket)
+    Q_PROPERTY(bool Fault READ Fault)
+
+public:
+    explicit SenderObject(QDBusConnection bus, QObject* parent = nullptr);
+    // Takes the link's name on the bus and exports the object; false, with the reason, when it cannot.
+    bool exportFor(const QString& linkKey, QString& error);
+    // Sends PropertiesChanged for what differs from the status published before.
+    void publish(const SenderStatus& status);
+    // Given a group index and a code, queues the command; returns why not, or empty. Unset: commands are refused.
+    std::function<QString(int group, int code)> takeCommand;
+
+    QString Link() const { return m_status.Link; }
+    QString Role() const { return m_status.Role; }
+    QString Panel() const { return m_status.Panel; }
+    QString ClockSync() const { return m_status.ClockSync; }
+    QString ClockSyncDetail() const { return m_status.ClockSyncDetail; }
+    bool ClockSynchronized() const { return m_status.ClockSynchronized; }
+    QStringList Groups() const { return m_status.Groups; }
+    qint64 LastPacket() const { return m_status.LastPacket; }
+    bool Fault() const { return m_status.Fault; }
+
+public slots:
+    // `group` is a letter A..Z; `code` 1..255 goes once to every clock of the group.
+    void SendCommand(const QString& group, uchar code);
+
+signals:
+    // The command has reached every clock of its group (`reached`), or was dropped since the group lost its clocks.
+    void CommandDone(const QString& group, uchar code, bool reached);
+
+private:
+    QDBusConnection m_bus;
+    SenderStatus m_status;
+    QString m_name;
+};
+
+// A sender seen from another program of the user: its status as it changes, and its commands.
+class SenderView : public QObject
+{
+    Q_OBJECT
+
+public:
+    SenderView(QDBusConnection bus, const QString& linkKey, QObject* parent = nullptr);
+    // Whether the sender is on the bus now.
+    bool present() const { return m_present; }
+    const SenderStatus& status() const { return m_status; }
+    // Empty when the sender took the command, else its reason.
+    QString sendCommand(int group, int code);
+
+    // The status of every sender on the bus; `error` says why the bus could not be asked.
+    static QList<SenderStatus> all(QDBusConnection bus, QString& error);
+
+signals:
+    void changed();      // status or presence
+    void commandDone(int group, int code, bool reached);
+
+private slots:
+    void propertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
+    void done(const QString& group, uchar code, bool reached);
+
+private:
+    void refresh();
+
+    QDBusConnection m_bus;
+    QString m_name;
+    SenderStatus m_status;
+    bool m_present = false;
+};
