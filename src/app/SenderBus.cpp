@@ -12,6 +12,8 @@
 #include <QDBusMetaType>
 #include <QDBusServiceWatcher>
 
+#include <algorithm>
+
 namespace {
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 constexpr int kCallTimeoutMs = 2000;
@@ -60,6 +62,21 @@ QString SenderBus::Name(const QString& linkKey)
         element = QStringLiteral("H") + QString::fromLatin1(
                                             QCryptographicHash::hash(linkKey.toUtf8(), QCryptographicHash::Sha1).toHex());
     return NamePrefix() + element;
+}
+
+QString SenderBus::StatusLine(const SenderStatus& sender, qint64 nowMs)
+{
+    const QString age = sender.LastPacket == 0
+                            ? QStringLiteral("no packet sent")
+                            : QStringLiteral("last packet %1 s ago").arg(double(nowMs - sender.LastPacket) / 1000, 0, 'f', 1);
+    return QStringList{sender.Link, sender.Role, sender.Panel, sender.ClockSync, age}.join(QLatin1Char('\t'));
+}
+
+int SenderBus::StatusExitCode(const QList<SenderStatus>& senders)
+{
+    if (senders.isEmpty())
+        return 3;
+    return std::any_of(senders.cbegin(), senders.cend(), [](const SenderStatus& s) { return s.Fault; }) ? 1 : 0;
 }
 
 QVariantMap SenderStatus::properties() const

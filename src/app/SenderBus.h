@@ -34,6 +34,10 @@ struct SenderStatus
 };
 
 namespace SenderBus {
+// One line of `quillmarch --status`: link, role, panel 1, the PC clock's state, the last packet's age; TABs between.
+QString StatusLine(const SenderStatus& sender, qint64 nowMs);
+// 0 when every sender is sending, 1 when any has a fault, 3 when none runs (the LSB status codes).
+int StatusExitCode(const QList<SenderStatus>& senders);
 // Every sender's bus name starts with this; the rest names its link.
 QString NamePrefix();
 QString Name(const QString& linkKey);

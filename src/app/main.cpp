@@ -2,6 +2,7 @@
 #include "app/ClockSyncWatch.h"
 #include "app/DataFiles.h"
 #include "app/PortList.h"
+#include "app/SenderBus.h"
 #include "app/ServiceMode.h"
 #include "app/UnixSignals.h"
 #include "app/frmComm.h"
@@ -16,6 +17,7 @@
 #include "presets/frmPresets.h"
 #include "ui/auxiliary/frmSplash.h"
 #include "ui/main/HelpMenu.h"
+#include "ui/main/ServiceMirror.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
@@ -23,6 +25,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -33,14 +36,33 @@ const char* const kLinkHelp =
     "UDP port # on 255.255.255.255; a path such as /dev/ttyUSB0 names the serial device itself.\n"
     "Without an argument the program uses COM1.";
 
-// --help, --version and --list-ports, given alone, are answered without starting the windows.
+// The senders on the session bus, for `--status`.
+int printStatus()
+{
+    QString error;
+    QList<SenderStatus> senders = SenderView::all(QDBusConnection::sessionBus(), error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "quillmarch: cannot ask the session bus: %s\n", qPrintable(error));
+        return 4;
+    }
+    std::sort(senders.begin(), senders.end(),
+              [](const SenderStatus& a, const SenderStatus& b) { return a.Link < b.Link; });
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (const SenderStatus& sender : senders)
+        std::printf("%s\n", SenderBus::StatusLine(sender, now).toLocal8Bit().constData());
+    if (senders.isEmpty())
+        std::fputs("quillmarch: no sender is running\n", stderr);
+    return SenderBus::StatusExitCode(senders);
+}
+
+// --help, --version, --list-ports and --status, given alone, are answered without starting the windows.
 bool answerInformationRequest(int argc, char** argv, int& exitCode)
 {
     if (argc != 2)
         return false;
     const QString arg = QString::fromLocal8Bit(argv[1]);
     if (arg != QStringLiteral("--help") && arg != QStringLiteral("-h") && arg != QStringLiteral("--version") &&
-        arg != QStringLiteral("-v") && arg != QStringLiteral("--list-ports"))
+        arg != QStringLiteral("-v") && arg != QStringLiteral("--list-ports") && arg != QStringLiteral("--status"))
         return false;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillmarch"));
@@ -59,6 +81,11 @@ bool answerInformationRequest(int argc, char** argv, int& exitCode)
                       QStringLiteral("Runs without windows, for a service manager: sends on the link, takes over the "
                                      "groups the windowed program saves, and logs to standard error with journald "
                                      "priorities. Give the link after it: --service COM1.")});
+    parser.addOption({QStringLiteral("status"),
+                      QStringLiteral("Prints one line per running sender of this user, window or service: the link, "
+                                     "the role, the sending status, the PC clock's state and the last packet's age, "
+                                     "separated by TABs. Exits 0 when all are sending, 1 when any has a fault, 3 when "
+                                     "none runs, 4 when the session bus cannot be reached.")});
     parser.addPositionalArgument(QStringLiteral("link"), QString::fromLatin1(kLinkHelp), QStringLiteral("[link]"));
     parser.process(app); // --help and --version print and exit here
     if (parser.isSet(listPorts)) {
@@ -68,6 +95,8 @@ bool answerInformationRequest(int argc, char** argv, int& exitCode)
             std::fputs("quillmarch: no serial devices found\n", stderr);
     }
     exitCode = 0;
+    if (arg == QStringLiteral("--status"))
+        exitCode = printStatus();
     return true;
 }
 
@@ -163,7 +192,8 @@ int Main(QApplication& app, const QString& argumentText)
     // 9: the link object; its failures show over the main window.
     frmComm comm(tables, *mainWindow, dialogs, clock);
     ClockSyncWatch clockSync;
-    QObject::connect(&clockSync, &ClockSyncWatch::checked, mainWindow.get(), &frmMain::showClockSync);
+    QObject::connect(&clockSync, &ClockSyncWatch::checked, mainWindow.get(),
+                     qOverload<const ClockSyncState&>(&frmMain::showClockSync));
     clockSync.start();
     bool unloaded = false;
     mainWindow->closeLink = [&comm] { comm.close(); };
@@ -171,9 +201,29 @@ int Main(QApplication& app, const QString& argumentText)
         unloaded = true;
         QCoreApplication::quit();
     });
+    // A link the user's service sends on: this window follows the service instead of failing.
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    std::unique_ptr<ServiceMirror> mirror;
+    comm.followHolder = [&](const QString& linkKey) {
+        auto view = std::make_unique<SenderView>(bus, linkKey);
+        if (!view->present() || view->status().Role != QStringLiteral("service"))
+            return false;
+        QObject::disconnect(&clockSync, nullptr, mainWindow.get(), nullptr); // panel 5 shows the service's
+        mirror = std::make_unique<ServiceMirror>(view.release(), comm.choice(), *mainWindow, dialogs);
+        return true;
+    };
     comm.Form_Load(argumentText);
     if (unloaded) // closed while a link failure was on screen
         return 0;
+    // Holding the link: seen by `quillmarch --status` and by the user's other windows.
+    SenderObject sender(bus);
+    QString busProblem;
+    if (comm.CommMode() != 0 && bus.isConnected() && sender.exportFor(comm.linkKey(), busProblem))
+        QObject::connect(&comm, &frmComm::ticked, &sender, [&] {
+            sender.publish(SenderStatus::collect(QStringLiteral("window"), comm, *mainWindow, clockSync, tables));
+        });
+    else if (!busProblem.isEmpty())
+        Journal::standardError().warning(QStringLiteral("not shown to --status: ") + busProblem);
     const int exitCode = app.exec();
     saves.waitForAll(); // a failure of the last saves is still told while the main window exists
     return exitCode;

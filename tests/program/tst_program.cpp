@@ -3,11 +3,14 @@
 // stop the clocks.
 #include "app/ClockPacket.h"
 #include "app/LinkLock.h"
+#include "app/SenderBus.h"
 #include "model/SettingsStore.h"
 #include "presets/PresetTable.h"
 #include "support/RealProgram.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -15,6 +18,9 @@
 #include <QTest>
 
 #include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -86,6 +92,7 @@ private slots:
     void windowed();
     void serialDeviceGoneAndBack();
     void service();
+    void serviceOnTheBus();
     void udp();
     void monitor();
     void presetSavesKilled();
@@ -224,6 +231,72 @@ void tst_Program::service()
     QCOMPARE(missing.end(0), 1);
     QCOMPARE(missing.err, "<3>Comm Port \"/dev/quillmarch-absent\" is not available on this system; "
                           "No such file or directory\n");
+}
+
+// On a session bus and under a service manager, both the test's own: the manager hears it ready once a packet is
+// out, gets panel 1 as its status and a ping with every packet; a command from the bus reaches each clock of its
+// group once; `--status` tells sending, a fault and no sender apart.
+void tst_Program::serviceOnTheBus()
+{
+    RealProgram service("[Settings]\nGroup-A=\"1-3\\t8\\t30\\tLOBBY\\t0\"\nGroup-C=\"9\\t1\\t1\\tC\\t0\"\n");
+    PrivateBus bus(service.home.path());
+    QVERIFY2(!bus.address.isEmpty(), "dbus-daemon did not start");
+    service.env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
+    const QByteArray notifyPath = QFile::encodeName(service.home.filePath("notify"));
+    const int manager = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const auto closeManager = qScopeGuard([manager] { ::close(manager); });
+    sockaddr_un address{AF_UNIX, {}};
+    std::memcpy(address.sun_path, notifyPath.constData(), size_t(notifyPath.size()));
+    QVERIFY(::bind(manager, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    service.env.insert("NOTIFY_SOCKET", QString::fromLocal8Bit(notifyPath));
+    const auto status = [&](int expectedExit) {
+        RealProgram asker;
+        asker.env = service.env;
+        if (!asker.start({"--status"}) || asker.end(0) != expectedExit)
+            return QByteArray("exit ") + QByteArray::number(asker.process.exitCode()) + ": " + asker.err;
+        return asker.out;
+    };
+    QCOMPARE(status(3), QByteArray());
+    QVERIFY(service.start({"--service", service.line.slavePath}));
+    QByteArrayList told; // datagrams to the manager
+    QList<QPair<int, int>> sent; // (clock, command) on the line
+    const auto follow = [&](int packets) {
+        for (int i = 0; i < packets; ++i) {
+            const auto keep = [&](const QByteArray& p) {
+                sent.append({p.at(9), quint8(p.at(8))});
+                return true;
+            };
+            QCOMPARE(service.line.readPackets(20000, keep), Pty::Found);
+            char datagram[512];
+            for (ssize_t n; (n = ::recv(manager, datagram, sizeof datagram, 0)) > 0;)
+                told << QByteArray(datagram, n);
+        }
+    };
+    follow(8);
+    QVERIFY2(told.value(0).startsWith("WATCHDOG=1\nSTATUS=Sending to Clock Number 1\nREADY=1"), told.join('|'));
+    QVERIFY2(std::abs(told.size() - 8) <= 1 && told.join().count("READY=1") == 1, told.join('|')); // one per tick
+    QVERIFY(status(0).startsWith(service.line.slavePath.toUtf8() + "\tservice\tSending to Clock Number "));
+
+    QDBusConnection test = QDBusConnection::connectToBus(bus.address, "test");
+    const auto command = [&](const QString& group) {
+        QDBusMessage call = QDBusMessage::createMethodCall(SenderBus::Name(LinkLock::SerialKey(service.line.slavePath)),
+                                                          SenderBus::kPath, SenderBus::kInterface, "SendCommand");
+        call << group << QVariant::fromValue(uchar(220));
+        return test.call(call).errorMessage();
+    };
+    QCOMPARE(command("B"), "Group B has no clocks");
+    QCOMPARE(command("A"), QString());
+    sent.clear();
+    follow(12); // three passes
+    for (const int clock : {1, 2, 3, 9})
+        QCOMPARE(sent.count({clock, 220}), clock == 9 ? 0 : 1);
+    QVERIFY(service.waitForError("<6>command 220 has reached every clock of group A\n"));
+
+    ::close(std::exchange(service.line.master, -1)); // the line goes: sending fails
+    QVERIFY(service.waitForError("Send Error"));
+    QVERIFY(status(1).contains("\tSend Error: "));
+    QCOMPARE(service.end(), 0);
+    QCOMPARE(status(3), QByteArray());
 }
 
 // Broadcast in a private network and received by the real monitor; the program listens on nothing, and a send

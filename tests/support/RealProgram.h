@@ -50,6 +50,27 @@ inline double CpuSeconds(qint64 pid)
     return fields.size() < 13 ? -1 : (fields[11].toDouble() + fields[12].toDouble()) / double(::sysconf(_SC_CLK_TCK));
 }
 
+// A session bus of the test's own, on a socket in `folder`; empty `address` when it did not start.
+struct PrivateBus
+{
+    explicit PrivateBus(const QString& folder)
+    {
+        daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                     QStringLiteral("--print-address"),
+                                                     QStringLiteral("--address=unix:path=") + folder + "/bus"});
+        if (daemon.waitForStarted() && daemon.waitForReadyRead(10000))
+            address = QString::fromUtf8(daemon.readLine().trimmed());
+    }
+    ~PrivateBus()
+    {
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+    QProcess daemon;
+    QString address;
+};
+
 // One program started by a test, ended with it: by the destructor should the test fail half-way, and by the kernel
 // should the test itself die.
 class RealProgram

@@ -507,9 +507,13 @@ bool frmMain::Form_KeyDown(const QKeyEvent* key)
                                                MsgButtons::YesNo, MsgIcon::None, MsgResult::Yes,
                                                QStringLiteral("Quillmarch Factory Reset")) == MsgResult::Yes) {
         const int idx = GroupLetter->currentIndex();
-        m_tables.EditGroups[size_t(idx)].CommandCode = qint16(code);
-        ApplyGroup(m_tables, idx);
-        m_tables.EditGroups[size_t(idx)].CommandCode = 0;
+        if (commandElsewhere) {
+            commandElsewhere(idx, code);
+        } else {
+            m_tables.EditGroups[size_t(idx)].CommandCode = qint16(code);
+            ApplyGroup(m_tables, idx);
+            m_tables.EditGroups[size_t(idx)].CommandCode = 0;
+        }
     }
     InKeyCommand = false;
     return true;
@@ -595,10 +599,15 @@ QString frmMain::panelText(int panel) const
 
 void frmMain::showClockSync(const ClockSyncState& state)
 {
+    showClockSync(ClockSyncPanelText(state), ClockSyncToolTip(state), state.synchronized);
+}
+
+void frmMain::showClockSync(const QString& text, const QString& detail, bool synchronized)
+{
     StatusPanel* panel = m_panels[4];
-    panel->setFullText(ClockSyncPanelText(state), ClockSyncToolTip(state));
+    panel->setFullText(text, detail);
     // The clocks copy a wrong PC clock faithfully: that case must stand out.
-    panel->setStyleSheet(state.synchronized ? QString() : QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
+    panel->setStyleSheet(synchronized ? QString() : QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

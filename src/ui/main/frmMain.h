@@ -40,10 +40,13 @@ public:
     QString panelText(int panel) const override;
     // Panel 5: whether the PC clock, which every clock copies, is synchronised; the error in its tooltip.
     void showClockSync(const ClockSyncState& state);
+    void showClockSync(const QString& text, const QString& detail, bool synchronized);
 
     // What the Presets and Help buttons open; the windows behind them are wired in by Main.
     std::function<void()> showPresets;
     std::function<void(const QPoint& globalPos)> showHelpMenu;
+    // Set while a service sends on this window's link: the command keys give their command to it instead.
+    std::function<void(int group, int code)> commandElsewhere;
     // Closes the link object when the window unloads, after the other windows and before the settings are saved.
     std::function<void()> closeLink;
 

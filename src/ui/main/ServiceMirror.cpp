@@ -1,0 +1,65 @@
+#include "ui/main/ServiceMirror.h"
+
+#include "model/GroupTable.h"
+#include "platform/Dialogs.h"
+#include "ui/main/frmMain.h"
+
+ServiceMirror::ServiceMirror(SenderView* view, const LinkChoice& link, frmMain& window, Dialogs& dialogs)
+    : m_view(view), m_link(link), m_window(window), m_dialogs(dialogs)
+{
+    m_view->setParent(this);
+    m_noteEnds.setSingleShot(true);
+    m_noteEnds.setInterval(kOutcomeShownMs);
+    connect(&m_noteEnds, &QTimer::timeout, this, [this] {
+        m_note.clear();
+        show();
+    });
+    connect(m_view, &SenderView::changed, this, &ServiceMirror::show);
+    connect(m_view, &SenderView::commandDone, this, &ServiceMirror::done);
+    m_window.commandElsewhere = [this](int group, int code) { give(group, code); };
+    show();
+}
+
+ServiceMirror::~ServiceMirror()
+{
+    m_window.commandElsewhere = nullptr;
+}
+
+void ServiceMirror::show()
+{
+    if (!m_view->present()) {
+        m_window.setPanelText(1, QStringLiteral("Service stopped: nothing is sent on ") + m_link.name);
+        m_window.setPanelText(2, QStringLiteral("Service on ") + m_link.name);
+        return;
+    }
+    const SenderStatus& s = m_view->status();
+    m_window.setPanelText(1, QStringLiteral("Service: ") + (m_note.isEmpty() ? s.Panel : m_note));
+    m_window.setPanelText(2, QStringLiteral("Service on ") + m_link.name);
+    m_window.showClockSync(s.ClockSync, s.ClockSyncDetail, s.ClockSynchronized);
+}
+
+void ServiceMirror::give(int group, int code)
+{
+    const QString refused = m_view->sendCommand(group, code);
+    if (!refused.isEmpty()) {
+        m_dialogs.MsgBox(QStringLiteral("The service did not take the command") + QChar(13) + refused, MsgButtons::Ok,
+                         MsgIcon::Exclamation, MsgResult::Ok);
+        return;
+    }
+    m_given.append({group, code});
+    m_noteEnds.stop();
+    m_note = QStringLiteral("sending command %1 to group %2").arg(code).arg(IndexToLetter(group));
+    show();
+}
+
+void ServiceMirror::done(int group, int code, bool reached)
+{
+    if (!m_given.removeOne({group, code})) // another window's
+        return;
+    m_note = reached ? QStringLiteral("command %1 reached all of group %2").arg(code).arg(IndexToLetter(group))
+                     : QStringLiteral("command %1 dropped: group %2 has no clocks")
+                           .arg(code)
+                           .arg(IndexToLetter(group));
+    m_noteEnds.start();
+    show();
+}
