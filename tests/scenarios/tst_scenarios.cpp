@@ -20,6 +20,7 @@ private slots:
     void initTestCase();
     void presetKeysPressTheButtonsMeant_data();
     void presetKeysPressTheButtonsMeant();
+    void factoryResetThroughTheService();
 
 private:
     XDisplay m_display;
@@ -85,6 +86,38 @@ void tst_Scenarios::presetKeysPressTheButtonsMeant()
     QFETCH(QByteArray, file);
     QTRY_COMPARE(s.presetsFile(), file);
     QCOMPARE(s.setting("PSIdx"), "1"); // an edited preset stays selected too
+}
+
+// The user's service sends on the line; a window started on it follows the service, and Shift+F8 there, after the
+// password and the question, reaches every clock of the group once.
+void tst_Scenarios::factoryResetThroughTheService()
+{
+    OperatorSession s(m_display, "Group-A=\"1-3\\t0\\t0\\tA\\t0\"\nGroup-C=\"9\\t0\\t0\\tC\\t0\"\n");
+    PrivateBus bus(s.program().home.path());
+    s.bus = bus.address;
+    RealProgram service;
+    service.env = s.program().env;
+    service.env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
+    Pty& line = s.program().line;
+    QVERIFY(service.start({"--service", line.slavePath}));
+    QCOMPARE(line.nextPacket(), Pty::Found);
+    const QString problem = s.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    s.key("F6");
+    QVERIFY(!s.waitForWindow("Manufacturing Mode$").isEmpty()); // no "link in use" box came first
+    s.key("b r a s h o r Return shift+F8");
+    QVERIFY(!s.waitForWindow("^Quillmarch Factory Reset$").isEmpty());
+    QCOMPARE(line.readPackets(200, [](const QByteArray&) { return false; }), Pty::TimedOut); // what came so far
+    s.key("Return");
+    QMap<int, int> commands; // clock: packets with the reset
+    const auto count = [&](const QByteArray& p) {
+        commands[p.at(9)] += p.at(8) == char(220);
+        return true;
+    };
+    for (int packet = 0; packet < 16; ++packet)
+        QCOMPARE(line.readPackets(5000, count), Pty::Found);
+    QCOMPARE(commands, (QMap<int, int>{{1, 1}, {2, 1}, {3, 1}, {9, 0}}));
+    QCOMPARE(service.end(), 0);
 }
 
 QTEST_MAIN(tst_Scenarios)

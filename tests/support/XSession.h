@@ -133,8 +133,8 @@ public:
         env.insert(QStringLiteral("DISPLAY"), m_display);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("QT_FONT_DPI"), QString::number(XTools::kDpi));
-        // Off the desktop's session bus: the toolkit's use of it would reach outside the test.
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
+        // Off the desktop's session bus, unless the test makes one: the toolkit's use of it would reach outside.
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
         // A sanitized program: libxkbcommon-x11 hands strndup a keymap name that is not NUL-terminated, which the
         // strict string check reports as it connects to the X server; the bytes it really reads are still checked.
         env.insert(
@@ -154,6 +154,8 @@ public:
         return {};
     }
     QString mainWindow() const { return m_mainWindow; }
+    RealProgram& program() { return m_program; }
+    QString bus = QStringLiteral("disabled:");
     qint64 processId() const { return m_program.pid(); }
     int lineMaster() const { return m_program.line.master; } // non-blocking, for readers of their own
 
