@@ -2,6 +2,7 @@
 // panels while sending, the PC clock's state, and the service following the settings file. (The service's journal is
 // tested on the real program.)
 #include "app/ClockPacket.h"
+#include "app/CommandCourier.h"
 #include "app/LinkLock.h"
 #include "app/LinkSelection.h"
 #include "app/RefreshCycle.h"
@@ -57,6 +58,7 @@ private slots:
     void packetFields_data();
     void packetFields();
     void commandReachesEachClockOnce();
+    void commandsGivenToTheService();
     void randomRunKeepsItsPromises();
     void schedule_data();
     void schedule();
@@ -136,6 +138,46 @@ void tst_Sending::commandReachesEachClockOnce()
                     .arg(t.ActiveGroups[size_t(cycle.CurrentGroup)].CommandCode);
     QCOMPARE(sent.join(' '), "A1:236 A2:236 B7:0 A1:0 A2:0 B7:0");
     QCOMPARE(t.EditGroups[0].CommandCode, qint16(236)); // cleared in the sent table only
+}
+
+// Commands given to the service wait for a hand-over under way and for each other, reach each clock of their group
+// once and are told done; one whose group has lost its clocks meanwhile is dropped.
+void tst_Sending::commandsGivenToTheService()
+{
+    GroupTables t;
+    define(t, 0, {1, 2});
+    define(t, 2, {5});
+    RefreshCycle cycle(t);
+    CommandCourier courier(t);
+    QStringList done;
+    connect(&courier, &CommandCourier::done, [&](int g, int code, bool reached) {
+        done << QStringLiteral("%1:%2:%3").arg(IndexToLetter(g)).arg(code).arg(reached);
+    });
+    QCOMPARE(courier.give(1, 220), "Group B has no clocks");
+    QCOMPARE(courier.give(0, 0), "A command code is 1 to 255, not 0");
+    t.PendingGroup = 2; // a window's apply, not yet taken over
+    QCOMPARE(courier.give(0, 220), QString());
+    QCOMPARE(courier.give(2, 236), QString());
+    QVERIFY(courier.busy());
+    QStringList sent;
+    for (int tick = 0; tick < 8; ++tick) {
+        QVERIFY(cycle.RefreshNextClock());
+        sent << QStringLiteral("%1%2:%3")
+                    .arg(IndexToLetter(cycle.CurrentGroup))
+                    .arg(cycle.CurrentClock)
+                    .arg(t.ActiveGroups[size_t(cycle.CurrentGroup)].CommandCode);
+        courier.afterTick();
+    }
+    QCOMPARE(sent.join(' '), "C5:0 A1:220 A2:220 C5:0 C5:236 A1:0 A2:0 C5:0");
+    QCOMPARE(done, QStringList({"A:220:1", "C:236:1"}));
+    QVERIFY(!courier.busy());
+    t.EditGroups[0].Clocks = {}; // a window empties A while the next command is given
+    UpdateFirstClock(t, 0);
+    t.PendingGroup = 0;
+    QCOMPARE(courier.give(0, 156), QString());
+    cycle.RefreshNextClock();
+    courier.afterTick();
+    QCOMPARE(done.value(2), "A:156:0");
 }
 
 // Random groups applied at random: every tick visits the next defined clock, or the applied group's first clock at
