@@ -25,10 +25,11 @@ ServiceMirror::~ServiceMirror()
     m_window.commandElsewhere = nullptr;
 }
 
+// Panel 1 is narrow: the notes are short enough to fit ("Service: 220 reached group A").
 void ServiceMirror::show()
 {
     if (!m_view->present()) {
-        m_window.setPanelText(1, QStringLiteral("Service stopped: nothing is sent on ") + m_link.name);
+        m_window.setPanelText(1, QStringLiteral("Service stopped: nothing sent"));
         m_window.setPanelText(2, QStringLiteral("Service on ") + m_link.name);
         return;
     }
@@ -48,7 +49,7 @@ void ServiceMirror::give(int group, int code)
     }
     m_given.append({group, code});
     m_noteEnds.stop();
-    m_note = QStringLiteral("sending command %1 to group %2").arg(code).arg(IndexToLetter(group));
+    m_note = QStringLiteral("sending %1 to %2").arg(code).arg(IndexToLetter(group));
     show();
 }
 
@@ -56,8 +57,8 @@ void ServiceMirror::done(int group, int code, bool reached)
 {
     if (!m_given.removeOne({group, code})) // another window's
         return;
-    m_note = reached ? QStringLiteral("command %1 reached all of group %2").arg(code).arg(IndexToLetter(group))
-                     : QStringLiteral("command %1 dropped: group %2 has no clocks")
+    m_note = reached ? QStringLiteral("%1 reached group %2").arg(code).arg(IndexToLetter(group))
+                     : QStringLiteral("%1 dropped: %2 has no clocks")
                            .arg(code)
                            .arg(IndexToLetter(group));
     m_noteEnds.start();
