@@ -59,16 +59,17 @@ QString SenderBus::Name(const QString& linkKey)
             element += QStringLiteral("_%1").arg(quint8(c), 2, 16, QLatin1Char('0'));
     }
     if (element.size() > 200) // names end at 255 bytes
-        element = QStringLiteral("H") + QString::fromLatin1(
-                                            QCryptographicHash::hash(linkKey.toUtf8(), QCryptographicHash::Sha1).toHex());
+        element = QStringLiteral("H") +
+                  QString::fromLatin1(QCryptographicHash::hash(linkKey.toUtf8(), QCryptographicHash::Sha1).toHex());
     return NamePrefix() + element;
 }
 
 QString SenderBus::StatusLine(const SenderStatus& sender, qint64 nowMs)
 {
-    const QString age = sender.LastPacket == 0
-                            ? QStringLiteral("no packet sent")
-                            : QStringLiteral("last packet %1 s ago").arg(double(nowMs - sender.LastPacket) / 1000, 0, 'f', 1);
+    const QString age =
+        sender.LastPacket == 0
+            ? QStringLiteral("no packet sent")
+            : QStringLiteral("last packet %1 s ago").arg(double(nowMs - sender.LastPacket) / 1000, 0, 'f', 1);
     return QStringList{sender.Link, sender.Role, sender.Panel, sender.ClockSync, age}.join(QLatin1Char('\t'));
 }
 
@@ -156,7 +157,8 @@ void SenderObject::publish(const SenderStatus& status)
     }
     if (changed.isEmpty() || m_name.isEmpty())
         return;
-    QDBusMessage signal = QDBusMessage::createSignal(SenderBus::kPath, kProperties, QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(SenderBus::kPath, kProperties, QStringLiteral("PropertiesChanged"));
     signal << SenderBus::kInterface << changed << QStringList();
     m_bus.send(signal);
 }
@@ -166,8 +168,9 @@ void SenderObject::SendCommand(const QString& group, uchar code)
     const int index = group.size() == 1 ? group.at(0).unicode() - u'A' : -1;
     QString refused = QStringLiteral("This sender is a window: its command keys give commands");
     if (takeCommand)
-        refused = index >= 0 && index < kGroupCount ? takeCommand(index, code)
-                                                    : QStringLiteral("A group is a letter A to Z, not \"%1\"").arg(group);
+        refused = index >= 0 && index < kGroupCount
+                      ? takeCommand(index, code)
+                      : QStringLiteral("A group is a letter A to Z, not \"%1\"").arg(group);
     if (!refused.isEmpty() && calledFromDBus())
         sendErrorReply(QDBusError::InvalidArgs, refused);
 }

@@ -110,7 +110,7 @@ public:
     static QList<SenderStatus> all(QDBusConnection bus, QString& error);
 
 signals:
-    void changed();      // status or presence
+    void changed(); // status or presence
     void commandDone(int group, int code, bool reached);
 
 private slots:

@@ -16,8 +16,7 @@
 
 #include <algorithm>
 
-MsgResult JournalDialogs::MsgBox(const QString& text, MsgButtons, MsgIcon icon, MsgResult defaultButton,
-                                 const QString&)
+MsgResult JournalDialogs::MsgBox(const QString& text, MsgButtons, MsgIcon icon, MsgResult defaultButton, const QString&)
 {
     m_journal.write(icon == MsgIcon::Critical      ? Journal::Priority::Error
                     : icon == MsgIcon::Exclamation ? Journal::Priority::Warning
@@ -30,7 +29,8 @@ namespace {
 QString describeGroup(int index, const GroupRecord& group)
 {
     const QString clocks = FormatClockList(group.Clocks);
-    return QStringLiteral("group %1 now sends to clocks %2").arg(IndexToLetter(index), clocks.isEmpty() ? "(none)" : clocks);
+    return QStringLiteral("group %1 now sends to clocks %2")
+        .arg(IndexToLetter(index), clocks.isEmpty() ? "(none)" : clocks);
 }
 } // namespace
 
@@ -58,23 +58,23 @@ int RunService(const QString& argumentText, const QString& settingsPath, Journal
     int clocks = 0;
     for (const GroupRecord& group : tables.ActiveGroups)
         clocks += int(std::count(group.Clocks.begin(), group.Clocks.end(), true));
-    journal.info(QStringLiteral("sending to %1: %2 clocks; following %3").arg(comm.choice().name, QString::number(clocks), settingsPath));
+    journal.info(QStringLiteral("sending to %1: %2 clocks; following %3")
+                     .arg(comm.choice().name, QString::number(clocks), settingsPath));
 
     SettingsFollower follower(tables, settingsPath);
     QObject::connect(&follower, &SettingsFollower::groupHandedOver, qApp,
                      [&journal](int index, const GroupRecord& group) { journal.info(describeGroup(index, group)); });
 
     ClockSyncWatch syncWatch;
-    QObject::connect(&syncWatch, &ClockSyncWatch::checked, qApp,
-                     [&journal](const ClockSyncState& state, bool changed) {
-                         if (!changed)
-                             return;
-                         const QString line = ClockSyncPanelText(state) + QStringLiteral(": ") + ClockSyncToolTip(state);
-                         if (state.synchronized)
-                             journal.info(line);
-                         else
-                             journal.warning(line + QStringLiteral("; the clocks copy this PC's time"));
-                     });
+    QObject::connect(&syncWatch, &ClockSyncWatch::checked, qApp, [&journal](const ClockSyncState& state, bool changed) {
+        if (!changed)
+            return;
+        const QString line = ClockSyncPanelText(state) + QStringLiteral(": ") + ClockSyncToolTip(state);
+        if (state.synchronized)
+            journal.info(line);
+        else
+            journal.warning(line + QStringLiteral("; the clocks copy this PC's time"));
+    });
     syncWatch.start();
 
     // Status for the user's windows and `quillmarch --status`, and one-shot commands from the windows.
@@ -83,19 +83,25 @@ int RunService(const QString& argumentText, const QString& settingsPath, Journal
     QString busProblem;
     if (!QDBusConnection::sessionBus().isConnected())
         busProblem = QStringLiteral("no session bus: ") + QDBusConnection::sessionBus().lastError().message();
-    else if (sender.exportFor(comm.linkKey(), busProblem))
-        busProblem.clear();
+    else
+        sender.exportFor(comm.linkKey(), busProblem);
     if (!busProblem.isEmpty())
-        journal.warning(QStringLiteral("status and commands are not available to windows and --status (") +
-                        busProblem + QStringLiteral("); sending goes on"));
+        journal.warning(QStringLiteral("status and commands are not available to windows and --status (") + busProblem +
+                        QStringLiteral("); sending goes on"));
     sender.takeCommand = [&](int group, int code) {
         const QString refused = courier.give(group, code);
-        journal.info(QStringLiteral("command %1 for group %2 %3").arg(code).arg(IndexToLetter(group),
-                                                                          refused.isEmpty() ? QStringLiteral("taken") : QStringLiteral("refused: ") + refused));
+        journal.info(QStringLiteral("command %1 for group %2 %3")
+                         .arg(code)
+                         .arg(IndexToLetter(group),
+                              refused.isEmpty() ? QStringLiteral("taken") : QStringLiteral("refused: ") + refused));
         return refused;
     };
     QObject::connect(&courier, &CommandCourier::done, &sender, [&](int group, int code, bool reached) {
-        journal.info(QStringLiteral("command %1 %2 group %3").arg(code).arg(reached ? QStringLiteral("has reached every clock of") : QStringLiteral("dropped: no clocks left in"), IndexToLetter(group)));
+        journal.info(QStringLiteral("command %1 %2 group %3")
+                         .arg(code)
+                         .arg(reached ? QStringLiteral("has reached every clock of")
+                                      : QStringLiteral("dropped: no clocks left in"),
+                              IndexToLetter(group)));
         emit sender.CommandDone(IndexToLetter(group), uchar(code), reached);
     });
 

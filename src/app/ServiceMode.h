@@ -29,7 +29,10 @@ public:
         if (panel >= 1 && panel <= 4)
             m_texts[size_t(panel - 1)] = text;
     }
-    QString panelText(int panel) const override { return panel >= 1 && panel <= 4 ? m_texts[size_t(panel - 1)] : QString(); }
+    QString panelText(int panel) const override
+    {
+        return panel >= 1 && panel <= 4 ? m_texts[size_t(panel - 1)] : QString();
+    }
 
 private:
     std::array<QString, 4> m_texts;

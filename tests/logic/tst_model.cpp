@@ -101,7 +101,7 @@ void tst_Model::parseClockList_data()
     QTest::addColumn<QList<int>>("clocks");
     const QString twice = QStringLiteral("Number Occurs More Than Once: ");
     const QString longBlanks(40000, u' '); // positions past 32767
-    // clang-format off: one row per line
+    // clang-format off
     QTest::newRow("blanks around items, commas and dashes") << " 1 - 3 , 7 ," << "" << QList<int>{1, 2, 3, 7};
     QTest::newRow("range reaching 127") << "125-127" << "" << QList<int>{125, 126, 127};
     QTest::newRow("backward range names nothing") << "9-3" << "" << QList<int>{};
@@ -171,7 +171,7 @@ void tst_Model::storedGroup_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("loaded"); // the stored form of what loads; "" for the defaults
-    // clang-format off: one row per line
+    // clang-format off
     QTest::newRow("five fields") << "1-5,7\t8\t30\tLOBBY\t0" << "1-5,7\t8\t30\tLOBBY\t0";
     QTest::newRow("four fields") << "3\t2\t1\tHALL" << "3\t2\t1\tHALL\t0";
     QTest::newRow("blanks kept, last positions") << "127\t28\t38\t  two  \t0" << "127\t28\t38\t  two  \t0";
@@ -297,7 +297,7 @@ void tst_Model::unreadableFileIsNeverReplaced()
     const bool root = geteuid() == 0; // then read it as another user, as after a run with sudo
     QVERIFY(root ? seteuid(65534) == 0 : QFile::setPermissions(path, {}));
     {
-        const auto asBefore = qScopeGuard([root] { root && seteuid(0); });
+        const auto asBefore = qScopeGuard([root] { return root ? seteuid(0) : 0; });
         SettingsStore store(path);
         store.SaveSetting("MainLeft", "1");
         QVERIFY2(store.loadProblem().contains(" cannot be read: "), qPrintable(store.loadProblem()));

@@ -110,7 +110,8 @@ void tst_Sending::packetFields()
         sum = quint8(sum + quint8(b));
     QCOMPARE(p.size(), 50);
     QCOMPARE(sum, quint8(0));
-    // clang-format off: the packet's first twelve bytes in order
+    // the packet's first twelve bytes in order
+    // clang-format off
     const QList<int> fields = {0x29, utc.time().second(), utc.time().minute(), utc.time().hour(), utc.date().day(),
                                utc.date().month(), utc.date().year() - 1984, 0, command, clock,
                                TimeZoneList[28].code, DaylightList[38].code};
@@ -273,7 +274,7 @@ void tst_Sending::chooseLink_data()
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("device"); // "" for UDP, "-" for not recognised
     QTest::addColumn<QString>("panel");
-    // clang-format off: one row per line
+    // clang-format off
     QTest::newRow("no argument is COM1") << "" << "/dev/ttyS0" << "Using COM1";
     QTest::newRow("lower case, blanks around") << "  com3 " << "/dev/ttyS2" << "Using COM3";
     QTest::newRow("split by the shell") << "UDP 5000" << "" << "Using UDP:5000";

@@ -19,12 +19,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/un.h>
 #include <termios.h>
 
 namespace {
@@ -258,7 +258,7 @@ void tst_Program::serviceOnTheBus()
     };
     QCOMPARE(status(3), QByteArray());
     QVERIFY(service.start({"--service", service.line.slavePath}));
-    QByteArrayList told; // datagrams to the manager
+    QByteArrayList told;         // datagrams to the manager
     QList<QPair<int, int>> sent; // (clock, command) on the line
     const auto follow = [&](int packets) {
         for (int i = 0; i < packets; ++i) {
@@ -280,7 +280,7 @@ void tst_Program::serviceOnTheBus()
     QDBusConnection test = QDBusConnection::connectToBus(bus.address, "test");
     const auto command = [&](const QString& group) {
         QDBusMessage call = QDBusMessage::createMethodCall(SenderBus::Name(LinkLock::SerialKey(service.line.slavePath)),
-                                                          SenderBus::kPath, SenderBus::kInterface, "SendCommand");
+                                                           SenderBus::kPath, SenderBus::kInterface, "SendCommand");
         call << group << QVariant::fromValue(uchar(220));
         return test.call(call).errorMessage();
     };

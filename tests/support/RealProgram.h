@@ -56,9 +56,9 @@ struct PrivateBus
     explicit PrivateBus(const QString& folder)
     {
         daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                     QStringLiteral("--print-address"),
-                                                     QStringLiteral("--address=unix:path=") + folder + "/bus"});
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address"),
+                      QStringLiteral("--address=unix:path=") + folder + "/bus"});
         if (daemon.waitForStarted() && daemon.waitForReadyRead(10000))
             address = QString::fromUtf8(daemon.readLine().trimmed());
     }

@@ -185,7 +185,7 @@ void tst_Windows::moveQuestions_data()
     QTest::addColumn<MsgResult>("answer");
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
-    // clang-format off: one row per line
+    // clang-format off
     QTest::newRow("Yes moves them") << MsgResult::Yes << "" << "3-6";
     QTest::newRow("No keeps them in A") << MsgResult::No << "4-5" << "3,6";
     QTest::newRow("Cancel stores nothing for B") << MsgResult::Cancel << "4-5" << "9";

@@ -58,9 +58,7 @@ void ServiceMirror::done(int group, int code, bool reached)
     if (!m_given.removeOne({group, code})) // another window's
         return;
     m_note = reached ? QStringLiteral("%1 reached group %2").arg(code).arg(IndexToLetter(group))
-                     : QStringLiteral("%1 dropped: %2 has no clocks")
-                           .arg(code)
-                           .arg(IndexToLetter(group));
+                     : QStringLiteral("%1 dropped: %2 has no clocks").arg(code).arg(IndexToLetter(group));
     m_noteEnds.start();
     show();
 }

@@ -30,7 +30,7 @@ private:
     LinkChoice m_link;
     frmMain& m_window;
     Dialogs& m_dialogs;
-    QString m_note; // a command on its way, or its outcome for a while
+    QString m_note;                 // a command on its way, or its outcome for a while
     QList<QPair<int, int>> m_given; // (group, code) given from here and not done yet
     QTimer m_noteEnds;
 };
