@@ -17,6 +17,7 @@
 namespace {
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 constexpr int kCallTimeoutMs = 2000;
+// Calls wait with the event loop running: a window's ticks go on while a slow service answers.
 
 QStringList stringList(const QVariant& value)
 {
@@ -29,7 +30,7 @@ QVariantMap getAll(QDBusConnection& bus, const QString& name, QString* error = n
 {
     QDBusMessage call = QDBusMessage::createMethodCall(name, SenderBus::kPath, kProperties, QStringLiteral("GetAll"));
     call << SenderBus::kInterface;
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
+    const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         if (error)
             *error = reply.errorMessage();
@@ -129,20 +130,29 @@ SenderStatus SenderStatus::collect(const QString& role, const frmComm& comm, con
 
 SenderObject::SenderObject(QDBusConnection bus, QObject* parent) : QObject(parent), m_bus(std::move(bus)) {}
 
+SenderObject::~SenderObject()
+{
+    if (m_name.isEmpty())
+        return;
+    m_bus.unregisterService(m_name);
+    m_bus.unregisterObject(SenderBus::kPath);
+}
+
 bool SenderObject::exportFor(const QString& linkKey, QString& error)
 {
-    m_name = SenderBus::Name(linkKey);
+    const QString name = SenderBus::Name(linkKey);
     if (!m_bus.registerObject(SenderBus::kPath, this,
                               QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSlots |
                                   QDBusConnection::ExportAllSignals)) {
         error = m_bus.lastError().message();
         return false;
     }
-    if (!m_bus.registerService(m_name)) {
-        error = m_name + QStringLiteral(" is taken: ") + m_bus.lastError().message();
+    if (!m_bus.registerService(name)) {
+        error = name + QStringLiteral(" is taken: ") + m_bus.lastError().message();
         m_bus.unregisterObject(SenderBus::kPath);
         return false;
     }
+    m_name = name;
     return true;
 }
 
@@ -218,7 +228,7 @@ QString SenderView::sendCommand(int group, int code)
     QDBusMessage call =
         QDBusMessage::createMethodCall(m_name, SenderBus::kPath, SenderBus::kInterface, QStringLiteral("SendCommand"));
     call << IndexToLetter(group) << QVariant::fromValue(uchar(code));
-    const QDBusMessage reply = m_bus.call(call, QDBus::Block, kCallTimeoutMs);
+    const QDBusMessage reply = m_bus.call(call, QDBus::BlockWithGui, kCallTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage ? QString() : reply.errorMessage();
 }
 

@@ -62,6 +62,7 @@ class SenderObject : public QObject, protected QDBusContext
 
 public:
     explicit SenderObject(QDBusConnection bus, QObject* parent = nullptr);
+    ~SenderObject() override; // gives the name back: its viewers see the sender gone
     // Takes the link's name on the bus and exports the object; false, with the reason, when it cannot.
     bool exportFor(const QString& linkKey, QString& error);
     // Sends PropertiesChanged for what differs from the status published before.

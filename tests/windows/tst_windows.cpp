@@ -8,6 +8,7 @@
 #include "platform/Sounds.h"
 #include "presets/frmPresets.h"
 #include "support/CommRig.h"
+#include "support/RealProgram.h"
 #include "support/RecordingLauncher.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/Twips.h"
@@ -16,6 +17,7 @@
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/HelpMenu.h"
 #include "ui/main/MainPlacement.h"
+#include "ui/main/ServiceMirror.h"
 #include "ui/main/frmMain.h"
 #include "ui/main/frmMfgMode.h"
 
@@ -138,6 +140,7 @@ private slots:
     void commandKeys_data();
     void commandKeys();
     void overlappingAppliesAllArrive();
+    void followingTheService();
     void closingKeepsThePlaceAndPanelsShowWhole();
     void timeWarning();
     void helpEntries();
@@ -311,6 +314,46 @@ void tst_Windows::overlappingAppliesAllArrive()
     ApplyGroup(rig.tables, 4); // must return although nothing took the group over
     QCOMPARE(rig.tables.PendingGroup, qint16(4));
     QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+// A window on the service's link, both on a bus of the test's own: its panels follow the service's status, its
+// command keys' commands go to the service, and panel 1 says when one is done and when the service has gone.
+void tst_Windows::followingTheService()
+{
+    QTemporaryDir folder;
+    PrivateBus bus(folder.path());
+    QVERIFY(!bus.address.isEmpty());
+    auto service = std::make_unique<SenderObject>(QDBusConnection::connectToBus(bus.address, "service"));
+    QString problem;
+    QVERIFY2(service->exportFor("/dev/ttyUSB0", problem), qPrintable(problem));
+    QList<QPair<int, int>> given;
+    service->takeCommand = [&](int group, int code) {
+        given.append({group, code});
+        return QString();
+    };
+    SenderStatus status{
+        "/dev/ttyUSB0", "service", "Sending to Clock Number 7", "PC Clock Synchronised", "", true, {}, 0, false};
+    service->publish(status);
+    Editor e;
+    const LinkChoice link = ChooseLink("/dev/ttyUSB0");
+    const auto panels = [&] { return e.window->panelText(1) + " | " + e.window->panelText(2); };
+    {
+        ServiceMirror mirror(new SenderView(QDBusConnection::connectToBus(bus.address, "window"), "/dev/ttyUSB0"), link,
+                             *e.window, e.dialogs);
+        QCOMPARE(panels(), "Service: Sending to Clock Number 7 | Service on /dev/ttyUSB0");
+        QCOMPARE(e.window->panelText(5), "PC Clock Synchronised");
+        status.Panel = "Send Error: Input/output error";
+        service->publish(status);
+        QTRY_COMPARE(e.window->panelText(1), "Service: Send Error: Input/output error");
+        e.window->commandElsewhere(0, 220);
+        QCOMPARE(given, (QList<QPair<int, int>>{{0, 220}}));
+        QCOMPARE(e.window->panelText(1), "Service: sending 220 to A");
+        emit service->CommandDone("A", 220, true);
+        QTRY_COMPARE(e.window->panelText(1), "Service: 220 reached group A");
+        service.reset();
+        QTRY_COMPARE(panels(), "Service stopped: nothing sent | Service on /dev/ttyUSB0");
+    }
+    QVERIFY(!e.window->commandElsewhere); // the keys are the window's own again
 }
 
 void tst_Windows::closingKeepsThePlaceAndPanelsShowWhole()
