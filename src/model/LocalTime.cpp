@@ -91,7 +91,7 @@ const std::array<DaylightRule, 39> kRules = {{
     hour({last(Sun, Oct), at(159)}, {nth(3, Sun, Mar), at(159)}),                                     // 8
     forced(60),                                                                                       // 9
     forced(30),                                                                                       // 10
-    // "Oct" lacks its dot; nothing else could be meant, but the slip says the row was never checked.
+    // "Oct" lacks its dot: nothing else can be meant, but like every slip in a text it marks the row approximate.
     hour({nth(2, Sun, Oct), at(159)}, {nth(3, Sun, Mar), at(159)}, "\"Oct\" taken as October"),       // 11
     halfAndHour({nth(2, Sun, Mar), at(159)}, {nth(1, Sun, Nov), at(159)}),                            // 12
     hour({last(Sun, Oct), at(159)}, {last(Sun, Mar), at(259)}),                                       // 13
