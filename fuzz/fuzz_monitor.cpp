@@ -1,10 +1,12 @@
 // Any bytes on the line: the framer accounts for every byte in order and cuts the stream the same way however it is
 // split into reads, a packet is good only when its checksum holds, and each line printed for it stays one line. The
-// same bytes choose a group, clock and moment: what the program sends for them, the monitor reads back as sent.
+// same bytes choose a group, clock and moment: what the program sends for them, the monitor reads back as sent,
+// with the local time the group's clocks show.
 #include "PacketDecoder.h"
 #include "PacketFramer.h"
 #include "app/ClockPacket.h"
 #include "model/CodeTables.h"
+#include "model/LocalTime.h"
 #include "model/Windows1252.h"
 
 #include <cstddef>
@@ -100,6 +102,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sent->command != group.CommandCode || sent->zone != TimeZoneList[size_t(group.ZoneIndex)].code ||
         sent->daylight != DaylightList[size_t(group.DaylightIndex)].code ||
         (!group.DisplayText.contains(QChar(0xFFFD)) && sent->text != FormatDisplayText(group.DisplayText)))
+        __builtin_trap();
+    // From the codes alone, the monitor finds what the group's positions make the clock show.
+    const ShownTime shown = LocalTimeShown(group.ZoneIndex, group.DaylightIndex, when);
+    if (ShownLocalText(*sent) != (shown.off ? "off" : shown.local.toString("yyyy-MM-dd HH:mm:ss")))
         __builtin_trap();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "app/PortList.h"
 #include "app/SenderBus.h"
 #include "app/ServiceMode.h"
+#include "app/TimeReports.h"
 #include "app/UnixSignals.h"
 #include "app/frmComm.h"
 #include "app/frmWarning.h"
@@ -55,15 +56,50 @@ int printStatus()
     return SenderBus::StatusExitCode(senders);
 }
 
-// --help, --version, --list-ports and --status, given alone, are answered without starting the windows.
+int printReport(const TimeReport& report)
+{
+    const QByteArray out = report.out.toLocal8Bit();
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    if (!report.err.isEmpty())
+        std::fprintf(stderr, "quillmarch: %s", qPrintable(report.err));
+    return report.exitCode;
+}
+
+// The groups as the service would send them now.
+int printClockTimes()
+{
+    const SettingsStore settings(SettingsStore::DefaultFilePath());
+    if (!settings.loadProblem().isEmpty()) {
+        std::fprintf(stderr, "quillmarch: %s\n", qPrintable(settings.loadProblem().replace(QChar(13), u' ')));
+        return 1;
+    }
+    GroupTables tables;
+    LoadAllGroups(tables, settings);
+    return printReport(ClockTimesReport(tables, QDateTime::currentDateTimeUtc()));
+}
+
+// --help, --version, --list-ports, --status and --clock-times, given alone, and --match-zone with its zone and
+// years, are answered without starting the windows.
 bool answerInformationRequest(int argc, char** argv, int& exitCode)
 {
-    if (argc != 2)
+    const QString arg = argc >= 2 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const bool matchZone = arg == QStringLiteral("--match-zone") && argc <= 4;
+    if (argc != 2 && !matchZone)
         return false;
-    const QString arg = QString::fromLocal8Bit(argv[1]);
     if (arg != QStringLiteral("--help") && arg != QStringLiteral("-h") && arg != QStringLiteral("--version") &&
-        arg != QStringLiteral("-v") && arg != QStringLiteral("--list-ports") && arg != QStringLiteral("--status"))
+        arg != QStringLiteral("-v") && arg != QStringLiteral("--list-ports") && arg != QStringLiteral("--status") &&
+        arg != QStringLiteral("--clock-times") && !matchZone)
         return false;
+    if (matchZone && argc == 2) {
+        std::fputs("quillmarch: --match-zone needs a zone, such as Europe/Berlin\n", stderr);
+        exitCode = 2;
+        return true;
+    }
+    if (matchZone) {
+        const QString years = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString();
+        exitCode = printReport(MatchZoneReport(QString::fromLocal8Bit(argv[2]), years, QDate::currentDate().year()));
+        return true;
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillmarch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARCH_VERSION_TEXT));
@@ -86,6 +122,17 @@ bool answerInformationRequest(int argc, char** argv, int& exitCode)
                                      "the role, the sending status, the PC clock's state and the last packet's age, "
                                      "separated by TABs. Exits 0 when all are sending, 1 when any has a fault, 3 when "
                                      "none runs, 4 when the session bus cannot be reached.")});
+    parser.addOption({QStringLiteral("match-zone"),
+                      QStringLiteral("Prints the zone and daylight positions whose clocks show the local time of "
+                                     "ZONE (such as Europe/Berlin) in the years given after it (2025-2035; this year "
+                                     "and the next ten without), best first, TAB-separated with their texts and "
+                                     "\"exact\" or where they differ. Exits 0 when one fits exactly, 1 when only "
+                                     "close ones, 2 for an unknown zone or years."),
+                      QStringLiteral("ZONE")});
+    parser.addOption({QStringLiteral("clock-times"),
+                      QStringLiteral("Prints one line per group with clocks, from the settings file the service "
+                                     "reads: its letter, its clocks, the time they show now and their next change, "
+                                     "TAB-separated.")});
     parser.addPositionalArgument(QStringLiteral("link"), QString::fromLatin1(kLinkHelp), QStringLiteral("[link]"));
     parser.process(app); // --help and --version print and exit here
     if (parser.isSet(listPorts)) {
@@ -97,6 +144,8 @@ bool answerInformationRequest(int argc, char** argv, int& exitCode)
     exitCode = 0;
     if (arg == QStringLiteral("--status"))
         exitCode = printStatus();
+    if (arg == QStringLiteral("--clock-times"))
+        exitCode = printClockTimes();
     return true;
 }
 

@@ -1,7 +1,9 @@
-// The model: clock lists, the stored group form, the start-up load, the code tables, the settings file, and the
-// presets table with its file.
+// The model: clock lists, the stored group form, the start-up load, the code tables, the settings file, the
+// presets table with its file, and the local time the clocks show.
+#include "model/CodeMatching.h"
 #include "model/CodeTables.h"
 #include "model/GroupTable.h"
+#include "model/LocalTime.h"
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "presets/PresetTable.h"
@@ -11,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <algorithm>
 #include <csignal>
 #include <mutex>
@@ -84,6 +87,11 @@ private slots:
     void failedSaveKeepsTheOldFile();
     void findingAndRemembering();
     void reopenedWhileTheSaveIsOnItsWay();
+    void placesAgainstTheDatabase_data();
+    void placesAgainstTheDatabase();
+    void changesOfEachRule_data();
+    void changesOfEachRule();
+    void closestWhenNoneIsExact();
 
 private:
     static void queuedOrNot()
@@ -435,6 +443,164 @@ void tst_Model::reopenedWhileTheSaveIsOnItsWay()
     slow.unlock();
     saves.waitForAll();
     QCOMPARE(contentOf(env.path), env.table.presetFileBytes());
+}
+
+// The places the rules are written for: the best pair for each, and whether it holds at every instant of the years.
+// Where it does, the shown offset is also checked against the database on both sides of every change of either.
+void tst_Model::placesAgainstTheDatabase_data()
+{
+    QTest::addColumn<QString>("zone");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("zonePosition");
+    QTest::addColumn<int>("daylightPosition");
+    QTest::addColumn<bool>("exact");
+    // clang-format off
+    QTest::newRow("New York") << "America/New_York" << 2020 << 2040 << 8 << 30 << true;
+    QTest::newRow("Chicago") << "America/Chicago" << 2020 << 2040 << 7 << 30 << true;
+    QTest::newRow("Denver") << "America/Denver" << 2020 << 2040 << 6 << 30 << true;
+    QTest::newRow("Phoenix, no daylight") << "America/Phoenix" << 2020 << 2040 << 6 << 0 << true;
+    QTest::newRow("Los Angeles") << "America/Los_Angeles" << 2020 << 2040 << 5 << 30 << true;
+    QTest::newRow("Anchorage") << "America/Anchorage" << 2020 << 2040 << 4 << 30 << true;
+    QTest::newRow("Honolulu") << "Pacific/Honolulu" << 2020 << 2040 << 3 << 0 << true;
+    QTest::newRow("Newfoundland, half hour and hour") << "America/St_Johns" << 2020 << 2040 << 9 << 12 << true;
+    QTest::newRow("Havana, 1159 as midnight") << "America/Havana" << 2020 << 2040 << 8 << 21 << true;
+    QTest::newRow("Mexico City before it stopped") << "America/Mexico_City" << 2020 << 2021 << 7 << 1 << true;
+    QTest::newRow("Berlin") << "Europe/Berlin" << 2020 << 2040 << 15 << 36 << true;
+    QTest::newRow("Paris") << "Europe/Paris" << 2020 << 2040 << 15 << 36 << true;
+    QTest::newRow("Helsinki") << "Europe/Helsinki" << 2020 << 2040 << 16 << 16 << true;
+    QTest::newRow("Chisinau, EET at CET's hours") << "Europe/Chisinau" << 2020 << 2040 << 16 << 36 << true;
+    QTest::newRow("London, 0059-0000 read forward") << "Europe/London" << 2020 << 2040 << 13 << 20 << true;
+    QTest::newRow("Lisbon, code 0 as GMT") << "Europe/Lisbon" << 2020 << 2040 << 13 << 20 << true;
+    QTest::newRow("Jerusalem, Friday before") << "Asia/Jerusalem" << 2020 << 2040 << 16 << 7 << true;
+    QTest::newRow("Sydney") << "Australia/Sydney" << 2020 << 2040 << 24 << 31 << true;
+    QTest::newRow("Melbourne") << "Australia/Melbourne" << 2020 << 2040 << 24 << 31 << true;
+    QTest::newRow("Adelaide, half hour") << "Australia/Adelaide" << 2020 << 2040 << 23 << 35 << true;
+    QTest::newRow("Santiago since 2023") << "America/Santiago" << 2023 << 2040 << 9 << 4 << true;
+    QTest::newRow("Asuncion until 2023") << "America/Asuncion" << 2020 << 2023 << 9 << 14 << true;
+    QTest::newRow("Sao Paulo in 2018, its last") << "America/Sao_Paulo" << 2018 << 2018 << 10 << 2 << true;
+    QTest::newRow("Tehran until 2022") << "Asia/Tehran" << 2020 << 2022 << 17 << 24 << true;
+    QTest::newRow("Tehran since, half hour") << "Asia/Tehran" << 2023 << 2040 << 17 << 10 << true;
+    QTest::newRow("Kathmandu, three quarters") << "Asia/Kathmandu" << 2020 << 2040 << 19 << 26 << true;
+    QTest::newRow("Tokyo, none before forced") << "Asia/Tokyo" << 2020 << 2040 << 23 << 0 << true;
+    QTest::newRow("UTC-12") << "Etc/GMT+12" << 2020 << 2040 << 1 << 0 << true;
+    QTest::newRow("UTC+14") << "Pacific/Kiritimati" << 2020 << 2040 << 28 << 0 << true;
+    QTest::newRow("Auckland, April an hour early") << "Pacific/Auckland" << 2020 << 2040 << 26 << 32 << false;
+    QTest::newRow("Santiago with 2022") << "America/Santiago" << 2020 << 2040 << 9 << 4 << false;
+    QTest::newRow("Cairo") << "Africa/Cairo" << 2023 << 2040 << 16 << 27 << false;
+    // clang-format on
+}
+
+void tst_Model::placesAgainstTheDatabase()
+{
+    QFETCH(QString, zone);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, zonePosition);
+    QFETCH(int, daylightPosition);
+    QFETCH(bool, exact);
+    const QList<CodeMatch> matches = MatchingCodes(zone.toUtf8(), from, to);
+    QVERIFY(!matches.isEmpty());
+    const CodeMatch& best = matches.first();
+    QCOMPARE(QList<int>({best.zonePosition, best.daylightPosition}), QList<int>({zonePosition, daylightPosition}));
+    QCOMPARE(best.exact(), exact);
+    if (!exact)
+        return;
+    const QTimeZone place(zone.toUtf8());
+    const QDateTime start(QDate(from, 1, 1), QTime(0, 0), Qt::UTC), end(QDate(to + 1, 1, 1), QTime(0, 0), Qt::UTC);
+    QList<QDateTime> instants{start};
+    for (const auto& [at, offset] : PlaceOffsets(place, start.toSecsSinceEpoch(), end.toSecsSinceEpoch()).changes)
+        instants << QDateTime::fromSecsSinceEpoch(at, Qt::UTC);
+    for (auto next = NextChange(zonePosition, daylightPosition, start); next && next->atUtc < end;
+         next = NextChange(zonePosition, daylightPosition, next->atUtc))
+        instants << next->atUtc;
+    for (const QDateTime& at : instants) {
+        for (const QDateTime& t : {at.addSecs(-1), at}) {
+            const ShownTime shown = LocalTimeShown(zonePosition, daylightPosition, t);
+            QVERIFY2(shown.offsetSeconds == place.offsetFromUtc(t), qPrintable(t.toString(Qt::ISODate)));
+        }
+    }
+}
+
+// Each rule's changes in 2026 on a clock at UTC+0, as the shown time just before and at each jump.
+void tst_Model::changesOfEachRule_data()
+{
+    QTest::addColumn<int>("rule");
+    QTest::addColumn<QString>("january"); // shown minus UTC in mid-January
+    QTest::addColumn<QString>("changes");
+    // clang-format off
+    QTest::newRow("0 none") << 0 << "+00:00" << "";
+    QTest::newRow("1") << 1 << "+00:00" << "04-05 01:59:59>03:00:00, 10-25 01:59:59>01:00:00";
+    QTest::newRow("2 at midnight, south") << 2 << "+01:00" << "02-14 23:59:59>23:00:00, 10-31 23:59:59>01:00:00";
+    QTest::newRow("3") << 3 << "+01:00" << "03-01 01:59:59>01:00:00, 10-18 01:59:59>03:00:00";
+    QTest::newRow("4 end of Saturday") << 4 << "+01:00" << "04-04 23:59:59>23:00:00, 09-05 23:59:59>01:00:00";
+    QTest::newRow("5") << 5 << "+00:00" << "03-29 01:59:59>03:00:00, 10-25 01:59:59>01:00:00";
+    QTest::newRow("6") << 6 << "+00:00" << "03-29 01:59:59>03:00:00, 09-27 01:59:59>01:00:00";
+    QTest::newRow("7 Friday before") << 7 << "+00:00" << "03-27 01:59:59>03:00:00, 10-25 01:59:59>01:00:00";
+    QTest::newRow("8") << 8 << "+01:00" << "03-15 01:59:59>01:00:00, 10-25 01:59:59>03:00:00";
+    QTest::newRow("9 forced hour") << 9 << "+01:00" << "";
+    QTest::newRow("10 forced half hour") << 10 << "+00:30" << "";
+    QTest::newRow("11") << 11 << "+01:00" << "03-15 01:59:59>01:00:00, 10-11 01:59:59>03:00:00";
+    QTest::newRow("12 half hour and hour") << 12 << "+00:30" << "03-08 01:59:59>03:00:00, 11-01 01:59:59>01:00:00";
+    QTest::newRow("13") << 13 << "+01:00" << "03-29 02:59:59>02:00:00, 10-25 01:59:59>03:00:00";
+    QTest::newRow("14 4th Sunday") << 14 << "+01:00" << "03-21 23:59:59>23:00:00, 10-03 23:59:59>01:00:00";
+    QTest::newRow("15 on or after") << 15 << "+01:00" << "03-15 02:59:59>02:00:00, 10-04 01:59:59>03:00:00";
+    QTest::newRow("16") << 16 << "+00:00" << "03-29 02:59:59>04:00:00, 10-25 03:59:59>03:00:00";
+    QTest::newRow("17 start read forward") << 17 << "+00:00" << "03-29 00:59:59>02:00:00, 09-27 01:59:59>01:00:00";
+    QTest::newRow("18 end of Sunday") << 18 << "+00:00" << "03-29 00:59:59>02:00:00, 10-25 23:59:59>23:00:00";
+    QTest::newRow("19 Friday, Thursday") << 19 << "+00:00" << "04-23 23:59:59>01:00:00, 09-24 00:59:59>00:00:00";
+    QTest::newRow("20 start read forward") << 20 << "+00:00" << "03-29 00:59:59>02:00:00, 10-25 01:59:59>01:00:00";
+    QTest::newRow("21 1159 as midnight") << 21 << "+00:00" << "03-07 23:59:59>01:00:00, 11-01 00:59:59>00:00:00";
+    QTest::newRow("22 on or after 11th") << 22 << "+01:00" << "02-15 02:59:59>02:00:00, 10-04 01:59:59>03:00:00";
+    QTest::newRow("23 on or after 9th") << 23 << "+01:00" << "03-15 02:59:59>02:00:00, 10-11 01:59:59>03:00:00";
+    QTest::newRow("24 the 22nd, common year") << 24 << "+00:30" << "03-21 23:59:59>01:00:00, 09-21 23:59:59>23:00:00";
+    QTest::newRow("25 forced quarter") << 25 << "+00:15" << "";
+    QTest::newRow("26 forced three quarters") << 26 << "+00:45" << "";
+    QTest::newRow("27 Wednesdays") << 27 << "+00:00" << "04-29 23:59:59>01:00:00, 10-28 23:59:59>23:00:00";
+    QTest::newRow("28") << 28 << "+00:00" << "03-29 01:59:59>03:00:00, 11-29 01:59:59>01:00:00";
+    QTest::newRow("29") << 29 << "+00:00" << "03-01 01:59:59>03:00:00, 11-29 01:59:59>01:00:00";
+    QTest::newRow("30") << 30 << "+00:00" << "03-08 01:59:59>03:00:00, 11-01 01:59:59>01:00:00";
+    QTest::newRow("31") << 31 << "+01:00" << "04-05 02:59:59>02:00:00, 10-04 01:59:59>03:00:00";
+    QTest::newRow("32") << 32 << "+01:00" << "04-05 01:59:59>01:00:00, 09-27 01:59:59>03:00:00";
+    QTest::newRow("33 January end") << 33 << "+01:00" << "01-18 02:59:59>02:00:00, 11-01 01:59:59>03:00:00";
+    QTest::newRow("34 Fridays") << 34 << "+00:00" << "03-26 23:59:59>01:00:00, 10-30 00:59:59>00:00:00";
+    QTest::newRow("35 half hour, south") << 35 << "+01:30" << "04-05 02:59:59>02:00:00, 10-04 01:59:59>03:00:00";
+    QTest::newRow("36") << 36 << "+00:00" << "03-29 01:59:59>03:00:00, 10-25 02:59:59>02:00:00";
+    QTest::newRow("37 end read as 0059") << 37 << "+00:00" << "02-27 23:59:59>01:00:00, 10-30 00:59:59>00:00:00";
+    QTest::newRow("38 2nd Sunday") << 38 << "+00:00" << "01-11 02:59:59>02:00:00, 11-08 01:59:59>03:00:00";
+    // clang-format on
+}
+
+void tst_Model::changesOfEachRule()
+{
+    QFETCH(int, rule);
+    const int zone = 13; // UTC+0
+    const QDateTime year(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC), nextYear = year.addYears(1);
+    const ShownTime january = LocalTimeShown(zone, rule, year.addDays(14));
+    QTEST(QTime(0, 0)
+              .addSecs(std::abs(january.offsetSeconds))
+              .toString((january.offsetSeconds < 0 ? "-" : "+") + QStringLiteral("HH:mm")),
+          "january");
+    QStringList changes;
+    for (auto next = NextChange(zone, rule, year); next && next->atUtc < nextYear;
+         next = NextChange(zone, rule, next->atUtc)) {
+        const ShownTime before = LocalTimeShown(zone, rule, next->atUtc.addSecs(-1));
+        const ShownTime after = LocalTimeShown(zone, rule, next->atUtc);
+        QCOMPARE(after.offsetSeconds - before.offsetSeconds, next->seconds);
+        changes << before.local.toString("MM-dd HH:mm:ss>") + after.local.toString("HH:mm:ss");
+    }
+    QTEST(changes.join(", "), "changes");
+    QVERIFY(LocalTimeShown(0, rule, year).off && !NextChange(0, rule, year)); // CLOCK OFF shows nothing
+}
+
+// Chile put its 2022 start back a week: the rule still fits, but says where it does not.
+void tst_Model::closestWhenNoneIsExact()
+{
+    const QList<CodeMatch> matches = MatchingCodes("America/Santiago", 2020, 2040);
+    QCOMPARE(matches.size(), 5);
+    QCOMPARE(DescribeMatch(matches.first(), "America/Santiago"),
+             "differs for 7 days in total, in 1 period: 2022-09-04 00:00 to 2022-09-11 00:00 (1 h ahead)");
+    QVERIFY(MatchingCodes("Mars/Olympus_Mons", 2020, 2040).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_Model)

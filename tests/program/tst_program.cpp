@@ -352,9 +352,11 @@ void tst_Program::monitor()
     const QByteArray stream = "xyz" + BuildClockPacket(group, 3, utc) + damaged;
     QCOMPARE(::write(monitor.line.master, stream.constData(), size_t(stream.size())), ssize_t(stream.size()));
     QVERIFY(monitor.waitFor([&] { return monitor.out.count('\n') == 3; }));
-    const QRegularExpression lines("Z skipped 3 bytes of noise: 78 79 7a\n"
-                                   ".*Z clock 3 utc 2026-12-05 10:08:03 zone 27 .*\"      Zürich €      \" ok\n"
-                                   ".*Z clock 4 .* BAD CHECKSUM\n$");
+    const QRegularExpression lines(
+        "Z skipped 3 bytes of noise: 78 79 7a\n"
+        ".*Z clock 3 utc 2026-12-05 10:08:03 zone 27 .* daylight 0 local 2026-12-05 05:08:03 command 0 "
+        "\"      Zürich €      \" ok\n"
+        ".*Z clock 4 .* BAD CHECKSUM\n$");
     QVERIFY2(lines.match(QString::fromUtf8(monitor.out)).hasMatch(), monitor.out.constData());
 }
 

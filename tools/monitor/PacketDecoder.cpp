@@ -2,6 +2,7 @@
 
 #include "app/ClockPacket.h"
 #include "model/CodeTables.h"
+#include "model/LocalTime.h"
 #include "model/Windows1252.h"
 
 #include <QDate>
@@ -60,6 +61,22 @@ QString EscapedText(const QByteArray& bytes)
     return out;
 }
 } // namespace
+
+QString ShownLocalText(const DecodedPacket& p)
+{
+    // The monitor sees codes; the engine takes list positions. Code 0 is at two positions that show the same.
+    int zonePosition = -1;
+    for (size_t i = 0; i < TimeZoneList.size() && zonePosition < 0; ++i) {
+        if (TimeZoneList[i].code == p.zone)
+            zonePosition = int(i);
+    }
+    const QDate date(p.year, p.month, p.day);
+    const QTime time(p.hour, p.minute, p.second);
+    if (zonePosition < 0 || !DaylightKnown(p.daylight) || !date.isValid() || !time.isValid())
+        return {};
+    const ShownTime shown = LocalTimeShown(zonePosition, p.daylight, QDateTime(date, time, Qt::UTC));
+    return shown.off ? QStringLiteral("off") : shown.local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 QString ZoneText(int code)
 {
@@ -128,6 +145,7 @@ std::optional<DecodedPacket> DecodePacket(QByteArrayView bytes)
 QString FormatPacket(const DecodedPacket& p, const QDateTime& received, OutputFormat format)
 {
     const QString zoneText = ZoneText(p.zone);
+    const QString local = ShownLocalText(p);
     if (format == OutputFormat::Json) {
         QJsonObject o;
         o.insert(QStringLiteral("received"), ReceivedText(received));
@@ -136,6 +154,7 @@ QString FormatPacket(const DecodedPacket& p, const QDateTime& received, OutputFo
         o.insert(QStringLiteral("zone"), p.zone);
         o.insert(QStringLiteral("zoneText"), zoneText.isNull() ? QJsonValue() : QJsonValue(zoneText));
         o.insert(QStringLiteral("daylight"), p.daylight);
+        o.insert(QStringLiteral("local"), local.isNull() ? QJsonValue() : QJsonValue(local));
         o.insert(QStringLiteral("command"), p.command);
         o.insert(QStringLiteral("text"), p.text);
         o.insert(QStringLiteral("checksumOk"), p.checksumOk);
@@ -147,7 +166,8 @@ QString FormatPacket(const DecodedPacket& p, const QDateTime& received, OutputFo
     QString line = ReceivedText(received) + QStringLiteral(" clock ") + QString::number(p.clock) +
                    QStringLiteral(" utc ") + UtcText(p) + QStringLiteral(" zone ") + QString::number(p.zone) +
                    (zoneText.isNull() ? QStringLiteral(" unknown") : QStringLiteral(" \"") + zoneText + u'"') +
-                   QStringLiteral(" daylight ") + QString::number(p.daylight) + QStringLiteral(" command ") +
+                   QStringLiteral(" daylight ") + QString::number(p.daylight) + QStringLiteral(" local ") +
+                   (local.isNull() ? QStringLiteral("unknown") : local) + QStringLiteral(" command ") +
                    QString::number(p.command) + QStringLiteral(" \"") + EscapedText(p.textBytes) +
                    (p.checksumOk ? QStringLiteral("\" ok") : QStringLiteral("\" BAD CHECKSUM"));
     if (!p.fieldsOk())

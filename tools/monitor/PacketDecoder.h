@@ -31,6 +31,10 @@ std::optional<DecodedPacket> DecodePacket(QByteArrayView bytes);
 // The zone list's text for a code (the first entry when several share it), trailing blanks dropped; null if unknown.
 QString ZoneText(int code);
 
+// What the packet makes its clock show: "yyyy-MM-dd HH:mm:ss", "off" for CLOCK OFF, or null when a code or the
+// date and time are impossible.
+QString ShownLocalText(const DecodedPacket& packet);
+
 // One line, without its newline. The receive time is printed with its offset from UTC and milliseconds.
 QString FormatPacket(const DecodedPacket& packet, const QDateTime& received, OutputFormat format);
 

@@ -1,0 +1,110 @@
+#include "app/TimeReports.h"
+
+#include "model/ClockList.h"
+#include "model/CodeMatching.h"
+#include "model/CodeTables.h"
+#include "model/LocalTime.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTimeZone>
+
+#include <cstdlib>
+
+namespace {
+constexpr int kDefaultYears = 10;
+
+QString listText(QLatin1String text)
+{
+    QString trimmed = text;
+    while (trimmed.endsWith(u' '))
+        trimmed.chop(1);
+    return trimmed;
+}
+
+QString offsetText(int seconds)
+{
+    const int minutes = std::abs(seconds) / 60;
+    return QStringLiteral("UTC%1%2:%3")
+        .arg(QChar(seconds < 0 ? u'-' : u'+'))
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+// "2027-03-14 02:00 becomes 03:00": the moment in the time shown before it, and what is shown then.
+QString changeText(const TimeJump& jump, int offsetBefore)
+{
+    const QDateTime before = jump.atUtc.toOffsetFromUtc(offsetBefore);
+    const QDateTime after = jump.atUtc.toOffsetFromUtc(offsetBefore + jump.seconds);
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm");
+    return QStringLiteral("next change %1 becomes %2")
+        .arg(before.toString(format), after.toString(after.date() == before.date() ? QStringLiteral("HH:mm") : format));
+}
+} // namespace
+
+TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYear)
+{
+    TimeReport report;
+    int from = thisYear, to = thisYear + kDefaultYears;
+    if (!years.isEmpty()) {
+        static const QRegularExpression form(QStringLiteral("^(\\d{4})(?:-(\\d{4}))?$"));
+        const QRegularExpressionMatch m = form.match(years);
+        from = m.hasMatch() ? m.captured(1).toInt() : 0;
+        to = m.captured(2).isEmpty() ? from : m.captured(2).toInt();
+    }
+    const QList<CodeMatch> matches = MatchingCodes(zone.toUtf8(), from, to);
+    if (matches.isEmpty()) {
+        report.exitCode = 2;
+        report.err =
+            QTimeZone(zone.toUtf8()).isValid()
+                ? QStringLiteral("years must be one year or two joined by \"-\", in order, within 1984-2239, "
+                                 "not \"%1\"\n")
+                      .arg(years)
+                : QStringLiteral("unknown time zone \"%1\" (timedatectl list-timezones lists them)\n").arg(zone);
+        return report;
+    }
+    for (const CodeMatch& match : matches) {
+        report.out +=
+            QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
+                .arg(match.zonePosition)
+                .arg(match.daylightPosition)
+                .arg(listText(TimeZoneList[size_t(match.zonePosition)].text),
+                     listText(DaylightList[size_t(match.daylightPosition)].text), DescribeMatch(match, zone.toUtf8()));
+    }
+    if (!matches.first().exact()) {
+        report.exitCode = 1;
+        report.err = QStringLiteral("no codes show the time of %1 exactly in %2-%3; the closest are listed\n")
+                         .arg(zone)
+                         .arg(from)
+                         .arg(to);
+    }
+    return report;
+}
+
+TimeReport ClockTimesReport(const GroupTables& tables, const QDateTime& utcNow)
+{
+    TimeReport report;
+    for (int g = 0; g < kGroupCount; ++g) {
+        const GroupRecord& group = tables.ActiveGroups[size_t(g)];
+        const QString clocks = FormatClockList(group.Clocks);
+        if (clocks.isEmpty())
+            continue;
+        const ShownTime shown = LocalTimeShown(group.ZoneIndex, group.DaylightIndex, utcNow);
+        QString time = QStringLiteral("off");
+        QString change = QStringLiteral("no change");
+        if (!shown.off) {
+            time = shown.local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + offsetText(shown.offsetSeconds);
+            if (const std::optional<TimeJump> jump = NextChange(group.ZoneIndex, group.DaylightIndex, utcNow))
+                change = changeText(*jump, shown.offsetSeconds);
+            if (shown.approximate)
+                change += QStringLiteral(" (rule read approximately: %1)").arg(ApproximateReading(group.DaylightIndex));
+        }
+        report.out +=
+            QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\n")
+                .arg(IndexToLetter(g), clocks, time, change, listText(TimeZoneList[size_t(group.ZoneIndex)].text),
+                     listText(DaylightList[size_t(group.DaylightIndex)].text));
+    }
+    if (report.out.isEmpty())
+        report.err = QStringLiteral("no group has a clock\n");
+    return report;
+}
