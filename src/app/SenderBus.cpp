@@ -16,8 +16,8 @@
 
 namespace {
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
-constexpr int kCallTimeoutMs = 2000;
 // Calls wait with the event loop running: a window's ticks go on while a slow service answers.
+constexpr int kCallTimeoutMs = 2000;
 
 QStringList stringList(const QVariant& value)
 {
@@ -26,16 +26,14 @@ QStringList stringList(const QVariant& value)
     return value.toStringList();
 }
 
-QVariantMap getAll(QDBusConnection& bus, const QString& name, QString* error = nullptr)
+// Empty when the sender is not there or does not answer.
+QVariantMap getAll(QDBusConnection& bus, const QString& name)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(name, SenderBus::kPath, kProperties, QStringLiteral("GetAll"));
     call << SenderBus::kInterface;
     const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, kCallTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        if (error)
-            *error = reply.errorMessage();
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
-    }
     return qdbus_cast<QVariantMap>(reply.arguments().constFirst().value<QDBusArgument>());
 }
 } // namespace
@@ -175,7 +173,7 @@ void SenderObject::publish(const SenderStatus& status)
 
 void SenderObject::SendCommand(const QString& group, uchar code)
 {
-    const int index = group.size() == 1 ? group.at(0).unicode() - u'A' : -1;
+    const int index = group.size() == 1 ? LetterToIndex(group) : -1;
     QString refused = QStringLiteral("This sender is a window: its command keys give commands");
     if (takeCommand)
         refused = index >= 0 && index < kGroupCount
@@ -199,8 +197,7 @@ SenderView::SenderView(QDBusConnection bus, const QString& linkKey, QObject* par
 
 void SenderView::refresh()
 {
-    QString error;
-    const QVariantMap all = getAll(m_bus, m_name, &error);
+    const QVariantMap all = getAll(m_bus, m_name);
     m_present = !all.isEmpty();
     m_status = SenderStatus::fromProperties(all);
     emit changed();
@@ -220,7 +217,7 @@ void SenderView::propertiesChanged(const QString& interface, const QVariantMap& 
 
 void SenderView::done(const QString& group, uchar code, bool reached)
 {
-    emit commandDone(group.isEmpty() ? -1 : group.at(0).unicode() - u'A', code, reached);
+    emit commandDone(group.isEmpty() ? -1 : LetterToIndex(group), code, reached);
 }
 
 QString SenderView::sendCommand(int group, int code)
