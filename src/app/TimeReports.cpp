@@ -37,10 +37,20 @@ QString changeText(const TimeJump& jump, int offsetBefore)
     const QDateTime before = jump.atUtc.toOffsetFromUtc(offsetBefore);
     const QDateTime after = jump.atUtc.toOffsetFromUtc(offsetBefore + jump.seconds);
     const QString format = QStringLiteral("yyyy-MM-dd HH:mm");
-    return QStringLiteral("next change %1 becomes %2")
+    return QStringLiteral("%1 becomes %2")
         .arg(before.toString(format), after.toString(after.date() == before.date() ? QStringLiteral("HH:mm") : format));
 }
 } // namespace
+
+QString ZoneText(int zonePosition)
+{
+    return listText(TimeZoneList[size_t(zonePosition)].text);
+}
+
+QString DaylightText(int daylightPosition)
+{
+    return listText(DaylightList[size_t(daylightPosition)].text);
+}
 
 TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYear)
 {
@@ -68,8 +78,8 @@ TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYe
             QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
                 .arg(match.zonePosition)
                 .arg(match.daylightPosition)
-                .arg(listText(TimeZoneList[size_t(match.zonePosition)].text),
-                     listText(DaylightList[size_t(match.daylightPosition)].text), DescribeMatch(match, zone.toUtf8()));
+                .arg(ZoneText(match.zonePosition),
+                     DaylightText(match.daylightPosition), DescribeMatch(match, zone.toUtf8()));
     }
     if (!matches.first().exact()) {
         report.exitCode = 1;
@@ -81,28 +91,41 @@ TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYe
     return report;
 }
 
-TimeReport ClockTimesReport(const GroupTables& tables, const QDateTime& utcNow)
+ShownTimeText DescribeShownTime(int zonePosition, int daylightPosition, const QDateTime& utcNow)
 {
-    TimeReport report;
+    const ShownTime shown = LocalTimeShown(zonePosition, daylightPosition, utcNow);
+    if (shown.off)
+        return {QStringLiteral("off"), {}, {}};
+    ShownTimeText text{shown.local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + offsetText(shown.offsetSeconds),
+                       {}, shown.approximate ? ApproximateReading(daylightPosition) : QString()};
+    if (const std::optional<TimeJump> jump = NextChange(zonePosition, daylightPosition, utcNow))
+        text.change = changeText(*jump, shown.offsetSeconds);
+    return text;
+}
+
+QList<ClockTimeRow> ClockTimeRows(const GroupTables& tables, const QDateTime& utcNow)
+{
+    QList<ClockTimeRow> rows;
     for (int g = 0; g < kGroupCount; ++g) {
         const GroupRecord& group = tables.ActiveGroups[size_t(g)];
         const QString clocks = FormatClockList(group.Clocks);
-        if (clocks.isEmpty())
-            continue;
-        const ShownTime shown = LocalTimeShown(group.ZoneIndex, group.DaylightIndex, utcNow);
-        QString time = QStringLiteral("off");
-        QString change = QStringLiteral("no change");
-        if (!shown.off) {
-            time = shown.local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + offsetText(shown.offsetSeconds);
-            if (const std::optional<TimeJump> jump = NextChange(group.ZoneIndex, group.DaylightIndex, utcNow))
-                change = changeText(*jump, shown.offsetSeconds);
-            if (shown.approximate)
-                change += QStringLiteral(" (rule read approximately: %1)").arg(ApproximateReading(group.DaylightIndex));
-        }
-        report.out +=
-            QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\n")
-                .arg(IndexToLetter(g), clocks, time, change, listText(TimeZoneList[size_t(group.ZoneIndex)].text),
-                     listText(DaylightList[size_t(group.DaylightIndex)].text));
+        if (!clocks.isEmpty())
+            rows.append({IndexToLetter(g), clocks, ZoneText(group.ZoneIndex),
+                         DaylightText(group.DaylightIndex),
+                         DescribeShownTime(group.ZoneIndex, group.DaylightIndex, utcNow)});
+    }
+    return rows;
+}
+
+TimeReport ClockTimesReport(const GroupTables& tables, const QDateTime& utcNow)
+{
+    TimeReport report;
+    for (const ClockTimeRow& row : ClockTimeRows(tables, utcNow)) {
+        QString change = row.time.change.isEmpty() ? QStringLiteral("no change") : "next change " + row.time.change;
+        if (!row.time.reading.isEmpty())
+            change += QStringLiteral(" (rule read approximately: %1)").arg(row.time.reading);
+        report.out += QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\n")
+                          .arg(row.letter, row.clocks, row.time.shows, change, row.zone, row.daylight);
     }
     if (report.out.isEmpty())
         report.err = QStringLiteral("no group has a clock\n");

@@ -5,6 +5,7 @@
 #include "model/GroupTable.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 struct TimeReport
@@ -17,6 +18,28 @@ struct TimeReport
 // `years` like 2025-2035 or 2030; empty for `thisYear` and the ten after it. Exit 0 with an exact pair, 1 with only
 // close ones, 2 for an unknown zone or years it cannot take.
 TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYear);
+
+// The lists' texts without the blanks some end in.
+QString ZoneText(int zonePosition);
+QString DaylightText(int daylightPosition);
+
+// What clocks with these codes show at `utcNow`: "2026-12-08 14:03:07 UTC+01:00", or "off"; their next jump,
+// "2027-03-28 02:00 becomes 03:00", empty when there is none; and the reading of an unclear rule, or empty.
+struct ShownTimeText
+{
+    QString shows;
+    QString change;
+    QString reading;
+};
+ShownTimeText DescribeShownTime(int zonePosition, int daylightPosition, const QDateTime& utcNow);
+
+// Each group with clocks: its letter, clocks, codes' texts, and what its clocks show at `utcNow`.
+struct ClockTimeRow
+{
+    QString letter, clocks, zone, daylight;
+    ShownTimeText time;
+};
+QList<ClockTimeRow> ClockTimeRows(const GroupTables& tables, const QDateTime& utcNow);
 
 // One line per group with clocks: the letter, the clocks, the time they show at `utcNow` and the next jump.
 TimeReport ClockTimesReport(const GroupTables& tables, const QDateTime& utcNow);

@@ -216,6 +216,7 @@ int Main(QApplication& app, const QString& argumentText)
     QtLauncher launcher;
     HelpMenu helpMenu(tables, launcher, dialogs, mainWindow.get(), ProgramDataFolders());
     mainWindow->showHelpMenu = [&helpMenu](const QPoint& at) { helpMenu.exec(at); };
+    mainWindow->utcNow = helpMenu.utcNow = [&clock] { return clock.utcNow(); };
     mainWindow->showPresets = [&] {
         frmPresets presets(*mainWindow, settings, dialogs);
         presets.exec();

@@ -6,6 +6,7 @@
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
 #include "ui/TypedText.h"
+#include "ui/auxiliary/frmPlace.h"
 #include "ui/main/frmMain.h"
 
 #include <QCloseEvent>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QValidator>
 
 namespace {
@@ -63,6 +65,9 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, 
     place(new QLabel(QStringLiteral("Time Zone"), this), "Label4", {240, 840, 855, 255});
     TimeZone = new QComboBox(this);
     place(TimeZone, "TimeZone", {240, 1080, 7575, 315});
+    // Over the right end of the zone list, as in the main window.
+    PlaceButton = MakePlaceButton(this);
+    place(PlaceButton, "PlaceButton", {5715, 720, 2100, 345});
     place(new QLabel(QStringLiteral("Daylight Savings"), this), "Label5", {240, 1560, 1215, 255});
     Daylight = new QComboBox(this);
     place(Daylight, "Daylight", {240, 1800, 7575, 315});
@@ -85,6 +90,8 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, 
     setTabOrder(CancelButton, OKButton);
     connect(OKButton, &QPushButton::clicked, this, &frmEditPreset::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &frmEditPreset::CancelButton_Click);
+    connect(PlaceButton, &QToolButton::clicked, this,
+            [this, &main] { ChooseCodesByPlace(TimeZone, Daylight, main.utcNow(), this); });
     PresetName->installEventFilter(this);
     TextDisplay->installEventFilter(this);
     PresetName->setValidator(new StorableTextValidator(PresetName));

@@ -8,6 +8,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 class frmMain;
 
 struct PresetEditRecord
@@ -30,6 +31,7 @@ public:
 
     QLineEdit* PresetName = nullptr;
     QComboBox* TimeZone = nullptr;
+    QToolButton* PlaceButton = nullptr; // not in the tab order: a mouse click or Alt+L
     QComboBox* Daylight = nullptr;
     QComboBox* TextDisplay = nullptr;
     QPushButton* CancelButton = nullptr;

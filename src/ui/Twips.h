@@ -30,11 +30,13 @@ inline QRect TwipsRect(double left, double top, double width, double height, dou
 }
 
 // Puts a control where the design has it. Our fonts are wider than the design's: a label keeps its place but
-// grows to its text rather than cut it.
+// grows to its text rather than cut it. A flat tool button keeps its right edge and is as wide as its text.
 inline void PlaceInTwips(QWidget* control, const QRectF& twips, double dpi)
 {
     QRect r = TwipsRect(twips.left(), twips.top(), twips.width(), twips.height(), dpi);
     if (control->inherits("QLabel"))
         r.setWidth(std::max(r.width(), control->sizeHint().width()));
+    if (control->inherits("QToolButton"))
+        r.setLeft(r.right() + 1 - control->sizeHint().width());
     control->setGeometry(r);
 }

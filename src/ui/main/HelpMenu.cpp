@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
 #include "ui/auxiliary/frmAbout.h"
+#include "ui/auxiliary/frmClockTimes.h"
 #include "ui/auxiliary/frmMap.h"
 #include "ui/auxiliary/frmSummary.h"
 
@@ -50,6 +51,7 @@ HelpMenu::HelpMenu(GroupTables& tables, Launcher& launcher, Dialogs& dialogs, QW
     mnuHelpDiv1 = divider("mnuHelpDiv1");
     mnuHelpMap = entry("mnuHelpMap", QStringLiteral("Map"), &HelpMenu::mnuHelpMap_Click);
     mnuHelpSummary = entry("mnuHelpSummary", QStringLiteral("Summary"), &HelpMenu::mnuHelpSummary_Click);
+    mnuHelpClockTimes = entry("mnuHelpClockTimes", QStringLiteral("Clock Times"), &HelpMenu::mnuHelpClockTimes_Click);
     mnuHelpDiv2 = divider("mnuHelpDiv2");
     mnuHelpWeb = entry("mnuHelpWeb", QStringLiteral("Orvale on the Web"), &HelpMenu::mnuHelpWeb_Click);
     mnuHelpZone = entry("mnuHelpZone", QStringLiteral("Zone and Daylight Info"), &HelpMenu::mnuHelpZone_Click);
@@ -61,6 +63,7 @@ HelpMenu::~HelpMenu()
 {
     delete m_map;
     delete m_summary;
+    delete m_clockTimes;
     delete mnuHelp;
 }
 
@@ -72,6 +75,11 @@ frmMap* HelpMenu::mapWindow() const
 frmSummary* HelpMenu::summaryWindow() const
 {
     return m_summary;
+}
+
+frmClockTimes* HelpMenu::clockTimesWindow() const
+{
+    return m_clockTimes;
 }
 
 void HelpMenu::exec(const QPoint& globalPos)
@@ -111,6 +119,13 @@ void HelpMenu::mnuHelpSummary_Click()
     if (!m_summary)
         m_summary = new frmSummary(m_tables);
     bringToFront(m_summary);
+}
+
+void HelpMenu::mnuHelpClockTimes_Click()
+{
+    if (!m_clockTimes)
+        m_clockTimes = new frmClockTimes(m_tables, utcNow);
+    bringToFront(m_clockTimes);
 }
 
 void HelpMenu::mnuHelpWeb_Click()

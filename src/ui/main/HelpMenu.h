@@ -1,9 +1,12 @@
-// The Help pop-up menu: manual, map, summary, web pages, the clock's synchronisation and About.
+// The Help pop-up menu: manual, map, summary, clock times, web pages, the clock's synchronisation and About.
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+
+#include <functional>
 
 class Dialogs;
 class Launcher;
@@ -11,6 +14,7 @@ class QAction;
 class QMenu;
 class QPoint;
 class QWidget;
+class frmClockTimes;
 class frmMap;
 class frmSummary;
 struct GroupTables;
@@ -37,20 +41,26 @@ public:
     QAction* mnuHelpDiv1 = nullptr;
     QAction* mnuHelpMap = nullptr;
     QAction* mnuHelpSummary = nullptr;
+    QAction* mnuHelpClockTimes = nullptr;
     QAction* mnuHelpDiv2 = nullptr;
     QAction* mnuHelpWeb = nullptr;
     QAction* mnuHelpZone = nullptr;
     QAction* mnuHelpSync = nullptr;
     QAction* mnuHelpAbout = nullptr;
 
-    // The open map and summary windows, null when closed.
+    // The open map, summary and clock times windows, null when closed.
     frmMap* mapWindow() const;
     frmSummary* summaryWindow() const;
+    frmClockTimes* clockTimesWindow() const;
+
+    // The time the clock times window shows the clocks at.
+    std::function<QDateTime()> utcNow = [] { return QDateTime::currentDateTimeUtc(); };
 
 private slots:
     void mnuHelpFinder_Click();
     void mnuHelpMap_Click();
     void mnuHelpSummary_Click();
+    void mnuHelpClockTimes_Click();
     void mnuHelpWeb_Click();
     void mnuHelpZone_Click();
     void mnuHelpSync_Click();
@@ -67,4 +77,5 @@ private:
     QStringList m_dataFolders;
     QPointer<frmMap> m_map;
     QPointer<frmSummary> m_summary;
+    QPointer<frmClockTimes> m_clockTimes;
 };

@@ -1,5 +1,6 @@
 #include "ui/main/frmMain.h"
 
+#include "app/TimeReports.h"
 #include "model/Blanks.h"
 #include "model/ClockList.h"
 #include "model/CodeTables.h"
@@ -9,6 +10,7 @@
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
 #include "ui/TypedText.h"
+#include "ui/auxiliary/frmPlace.h"
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/MainPlacement.h"
 #include "ui/main/StatusPanel.h"
@@ -24,6 +26,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
@@ -86,6 +90,9 @@ void frmMain::buildControls()
     GroupClockNumbers = combo("GroupClockNumbers", true, {1410, 345, 3195, 315});
     PresetsButton = button("PresetsButton", QStringLiteral("&Presets..."), {4935, 330, 1185, 330});
     Label4 = label("Label4", QStringLiteral("Time Zone"), {165, 840, 765, 195});
+    // Over the right end of the zone list, in the space between the rows.
+    PlaceButton = MakePlaceButton(this);
+    m_layout.append({PlaceButton, QRectF(5550, 705, 2100, 345)});
     TimeZone = combo("TimeZone", false, {165, 1065, 7485, 315});
     Label5 = label("Label5", QStringLiteral("Daylight Savings"), {165, 1530, 1185, 195});
     Daylight = combo("Daylight", false, {195, 1740, 7440, 315});
@@ -146,6 +153,7 @@ void frmMain::buildControls()
     connect(ExitButton, &QPushButton::clicked, this, &frmMain::ExitButton_Click);
     connect(PresetsButton, &QPushButton::clicked, this, &frmMain::PresetsButton_Click);
     connect(HelpButton, &QPushButton::clicked, this, &frmMain::HelpButton_Click);
+    connect(PlaceButton, &QToolButton::clicked, this, &frmMain::PlaceButton_Click);
 
     m_validation = new FocusValidation(this);
     m_validation->setValidator(GroupClockNumbers, [this] { return GroupClockNumbers_Validate(); });
@@ -476,6 +484,22 @@ void frmMain::HelpButton_Click()
     GroupLetter->setFocus();
 }
 
+void frmMain::PlaceButton_Click()
+{
+    // Through the two lists, so the change counts as the operator's edit, as a chosen preset does.
+    ChooseCodesByPlace(TimeZone, Daylight, utcNow(), this);
+}
+
+QString frmMain::shownTimeTip() const
+{
+    const ShownTimeText time = DescribeShownTime(TimeZone->currentIndex(), Daylight->currentIndex(), utcNow());
+    if (time.shows == QStringLiteral("off"))
+        return QStringLiteral("Clocks with these codes are off.");
+    return QStringLiteral("Clocks with these codes show %1 now; %2.%3")
+        .arg(time.shows, time.change.isEmpty() ? QStringLiteral("no change ahead") : "next change " + time.change,
+             time.reading.isEmpty() ? QString() : "\nThe rule's text is unclear; read as: " + time.reading + '.');
+}
+
 bool frmMain::Form_KeyDown(const QKeyEvent* key)
 {
     const Qt::KeyboardModifiers shift =
@@ -526,6 +550,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         static_cast<QWidget*>(watched)->isWindow() && !m_openedWindows.contains(watched)) {
         m_openedWindows.removeIf([](const QPointer<QWidget>& window) { return window.isNull(); }); // months of dialogs
         m_openedWindows.append(static_cast<QWidget*>(watched));
+    }
+    if (event->type() == QEvent::ToolTip && (watched == TimeZone || watched == Daylight)) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shownTimeTip(), static_cast<QWidget*>(watched));
+        return true;
     }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;

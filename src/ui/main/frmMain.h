@@ -6,6 +6,7 @@
 
 struct ClockSyncState;
 
+#include <QDateTime>
 #include <QPointer>
 #include <QWidget>
 #include <array>
@@ -17,6 +18,7 @@ class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QPushButton;
+class QToolButton;
 class SettingsStore;
 class Sounds;
 class StatusPanel;
@@ -47,6 +49,8 @@ public:
     std::function<void(const QPoint& globalPos)> showHelpMenu;
     // Set while a service sends on this window's link: the command keys give their command to it instead.
     std::function<void(int group, int code)> commandElsewhere;
+    // The PC's time, for what clocks with the codes on show would show (the two lists' tooltips, choosing by place).
+    std::function<QDateTime()> utcNow = [] { return QDateTime::currentDateTimeUtc(); };
     // Closes the link object when the window unloads, after the other windows and before the settings are saved.
     std::function<void()> closeLink;
 
@@ -56,6 +60,7 @@ public:
     QComboBox* GroupClockNumbers = nullptr;
     QPushButton* PresetsButton = nullptr;
     QLabel* Label4 = nullptr;
+    QToolButton* PlaceButton = nullptr; // not in the tab order: a mouse click or Alt+L
     QComboBox* TimeZone = nullptr;
     QLabel* Label5 = nullptr;
     QComboBox* Daylight = nullptr;
@@ -92,6 +97,7 @@ private slots:
     void ExitButton_Click();
     void PresetsButton_Click();
     void HelpButton_Click();
+    void PlaceButton_Click();
 
 private:
     void buildControls();
@@ -102,6 +108,8 @@ private:
     bool TextDisplay_KeyPress(const QKeyEvent* key); // true when the key is discarded
     bool Form_KeyDown(const QKeyEvent* key);         // true when it was a command key
     void Form_Unload();
+    // "Clocks with these codes show ... now; next change ...", for the two lists' tooltips.
+    QString shownTimeTip() const;
     void putOnTop(QComboBox* list, const QString& entry); // history: entry first, no duplicates
     // What ShowGroup put in the text field; a longer stored text is not changed by being shown cut.
     QString shownText() const { return ShownGroup.DisplayText.left(20); }

@@ -1,0 +1,63 @@
+#include "ui/auxiliary/frmClockTimes.h"
+
+#include "app/TimeReports.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+frmClockTimes::frmClockTimes(const GroupTables& tables, std::function<QDateTime()> utcNow, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_tables(tables), m_utcNow(std::move(utcNow))
+{
+    setObjectName(QStringLiteral("frmClockTimes"));
+    setWindowTitle(QStringLiteral("Quillmarch Clock Times"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    Times = new QTreeWidget(this);
+    Times->setObjectName(QStringLiteral("Times"));
+    Times->setRootIsDecorated(false);
+    Times->setHeaderLabels({QStringLiteral("Group"), QStringLiteral("Clocks"), QStringLiteral("Shows now"),
+                            QStringLiteral("Next change"), QStringLiteral("Time Zone"),
+                            QStringLiteral("Daylight Savings")});
+    Empty = new QLabel(QStringLiteral("No group has a clock."), this);
+    Empty->setObjectName(QStringLiteral("Empty"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Times);
+    layout->addWidget(Empty);
+    refresh();
+    for (int column = 0; column < 4; ++column)
+        Times->resizeColumnToContents(column);
+    resize(1000, 360);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    // Each second, so the seconds shown tick and a change shows as it happens.
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &frmClockTimes::refresh);
+    timer->start(1000);
+}
+
+void frmClockTimes::refresh()
+{
+    const QList<ClockTimeRow> rows = ClockTimeRows(m_tables, m_utcNow());
+    // Rows are updated in place, so a selection or a scroll position stays while the times tick.
+    while (Times->topLevelItemCount() > rows.size())
+        delete Times->takeTopLevelItem(Times->topLevelItemCount() - 1);
+    for (int i = 0; i < rows.size(); ++i) {
+        QTreeWidgetItem* item = Times->topLevelItem(i);
+        if (!item)
+            item = new QTreeWidgetItem(Times);
+        const ClockTimeRow& row = rows[i];
+        QString change = row.time.change.isEmpty() ? QStringLiteral("none") : row.time.change;
+        if (!row.time.reading.isEmpty())
+            change += QStringLiteral(" (rule read approximately: %1)").arg(row.time.reading);
+        const QStringList texts = {row.letter, row.clocks, row.time.shows, change, row.zone, row.daylight};
+        for (int column = 0; column < texts.size(); ++column) {
+            item->setText(column, texts[column]);
+            item->setToolTip(column, texts[column]); // the code texts are long and often shown cut
+        }
+    }
+    Empty->setVisible(rows.isEmpty());
+}

@@ -1,0 +1,186 @@
+#include "ui/auxiliary/frmPlace.h"
+
+#include "app/TimeReports.h"
+#include "model/LocalTime.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QTimeZone>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kYearsAhead = 10;
+
+// "new york" finds America/New_York, "germany" Europe/Berlin.
+QString searchable(const QString& text)
+{
+    return text.toLower().replace(u'_', u' ');
+}
+} // namespace
+
+frmPlace::frmPlace(const QDateTime& utcNow, QWidget* owner)
+    : QDialog(owner), m_now(utcNow), m_fromYear(utcNow.date().year()), m_toYear(m_fromYear + kYearsAhead)
+{
+    setObjectName(QStringLiteral("frmPlace"));
+    setWindowTitle(QStringLiteral("Quillmarch -- Choose by Place"));
+    setWindowModality(Qt::WindowModal);
+    Search = new QLineEdit(this);
+    Search->setObjectName(QStringLiteral("Search"));
+    Search->setPlaceholderText(QStringLiteral("Search places, such as Berlin, New York or Germany"));
+    Search->setClearButtonEnabled(true);
+    Places = new QListWidget(this);
+    Places->setObjectName(QStringLiteral("Places"));
+    Result = new QLabel(this);
+    Result->setObjectName(QStringLiteral("Result"));
+    Result->setWordWrap(true);
+    Result->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Result->setMinimumHeight(Result->fontMetrics().lineSpacing() * 7);
+    Result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* buttons = new QDialogButtonBox(this);
+    CancelButton = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    OKButton = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* search = new QLabel(QStringLiteral("&Place"), this);
+    search->setBuddy(Search);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(search);
+    layout->addWidget(Search);
+    layout->addWidget(Places, 1);
+    layout->addWidget(Result);
+    layout->addWidget(buttons);
+    resize(560, 480);
+
+    const QByteArray system = QTimeZone::systemTimeZoneId();
+    for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
+        const QLocale::Territory territory = QTimeZone(id).territory();
+        QString text = QString::fromUtf8(id);
+        if (territory != QLocale::AnyTerritory)
+            text += QStringLiteral(" (%1)").arg(QLocale::territoryToString(territory));
+        auto* item = new QListWidgetItem(text, Places);
+        item->setData(Qt::UserRole, id);
+        if (id == system)
+            Places->setCurrentItem(item);
+    }
+    connect(Search, &QLineEdit::textChanged, this, &frmPlace::filter);
+    connect(Places, &QListWidget::currentItemChanged, this, &frmPlace::match);
+    connect(Places, &QListWidget::itemActivated, this, [this] {
+        if (m_choice)
+            accept();
+    });
+    // The list follows Up and Down typed in the search field.
+    Search->installEventFilter(this);
+    Search->setFocus();
+    match();
+}
+
+bool frmPlace::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Search && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int k = key->key();
+        if (k == Qt::Key_Up || k == Qt::Key_Down || k == Qt::Key_PageUp || k == Qt::Key_PageDown) {
+            QKeyEvent copy(QEvent::KeyPress, k, key->modifiers());
+            QCoreApplication::sendEvent(Places, &copy);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmPlace::filter(const QString& typed)
+{
+    const QStringList words = searchable(typed).split(u' ', Qt::SkipEmptyParts);
+    QListWidgetItem* first = nullptr;
+    for (int i = 0; i < Places->count(); ++i) {
+        QListWidgetItem* item = Places->item(i);
+        const QString text = searchable(item->text());
+        const bool shown = std::all_of(words.begin(), words.end(), [&](const QString& w) { return text.contains(w); });
+        item->setHidden(!shown);
+        if (shown && !first)
+            first = item;
+    }
+    // What is selected is always a place the operator can see.
+    if (!Places->currentItem() || Places->currentItem()->isHidden())
+        Places->setCurrentItem(first);
+    if (!first)
+        match();
+}
+
+void frmPlace::match()
+{
+    const QListWidgetItem* item = Places->currentItem();
+    m_choice.reset();
+    if (item && !item->isHidden()) {
+        const QByteArray id = item->data(Qt::UserRole).toByteArray();
+        if (const QList<CodeMatch> matches = MatchingCodes(id, m_fromYear, m_toYear); !matches.isEmpty())
+            m_choice = matches.first();
+    }
+    OKButton->setEnabled(m_choice.has_value());
+    if (!m_choice) {
+        bool anyShown = false;
+        for (int i = 0; i < Places->count() && !anyShown; ++i)
+            anyShown = !Places->item(i)->isHidden();
+        Result->setText(item && !item->isHidden() ? QStringLiteral("No codes can be worked out for this place.")
+                        : anyShown                ? QStringLiteral("Choose a place from the list.")
+                                                  : QStringLiteral("No place matches the search."));
+        return;
+    }
+    const QString place = QString::fromUtf8(item->data(Qt::UserRole).toByteArray());
+    const CodeMatch& m = *m_choice;
+    const QString codes = QStringLiteral("Time Zone: %1\nDaylight Savings: %2")
+                              .arg(ZoneText(m.zonePosition),
+                                   DaylightText(m.daylightPosition));
+    QString verdict = m.exact() ? QStringLiteral("Exact: these codes show the time of %1 at every moment of %2 to %3.")
+                                      .arg(place)
+                                      .arg(m_fromYear)
+                                      .arg(m_toYear)
+                                : QStringLiteral("Not exact: no codes show the time of %1 throughout %2 to %3. "
+                                                 "With the closest, the time shown %4")
+                                      .arg(place)
+                                      .arg(m_fromYear)
+                                      .arg(m_toYear)
+                                      .arg(DescribeMatch(m, item->data(Qt::UserRole).toByteArray()));
+    if (!verdict.endsWith(u'.'))
+        verdict += u'.';
+    if (m.approximate)
+        verdict += QStringLiteral(" The daylight rule's text is unclear; it is read as: %1.")
+                       .arg(ApproximateReading(m.daylightPosition));
+    const ShownTimeText now = DescribeShownTime(m.zonePosition, m.daylightPosition, m_now);
+    Result->setText(QStringLiteral("%1\n%2\nClocks would show %3 now; %4.")
+                        .arg(codes, verdict, now.shows,
+                             now.change.isEmpty() ? QStringLiteral("no change ahead") : "next change " + now.change));
+}
+
+QToolButton* MakePlaceButton(QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QStringLiteral("PlaceButton"));
+    button->setText(QStringLiteral("Choose by p&lace..."));
+    button->setToolTip(QStringLiteral("Fill Time Zone and Daylight Savings with the codes that show a place's time"));
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoRaise(true);
+    return button;
+}
+
+bool ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QDateTime& utcNow, QWidget* owner)
+{
+    frmPlace dialog(utcNow, owner);
+    if (dialog.exec() != QDialog::Accepted || !dialog.choice())
+        return false;
+    zone->setCurrentIndex(dialog.choice()->zonePosition);
+    daylight->setCurrentIndex(dialog.choice()->daylightPosition);
+    return true;
+}

@@ -1,0 +1,52 @@
+// Choosing by place: a place from the system's time zones, and the zone and daylight codes that show its time.
+#pragma once
+
+#include "model/CodeMatching.h"
+
+#include <QDateTime>
+#include <QDialog>
+
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+
+class frmPlace : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Codes are matched over the year of `utcNow` and the ten after it; `utcNow` is also the "now" shown.
+    frmPlace(const QDateTime& utcNow, QWidget* owner);
+
+    QLineEdit* Search = nullptr;
+    QListWidget* Places = nullptr;
+    QLabel* Result = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QPushButton* OKButton = nullptr;
+
+    // The best codes for the place selected, exact or closest; nothing while no place is selected.
+    const std::optional<CodeMatch>& choice() const { return m_choice; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void filter(const QString& typed);
+    void match();
+
+    QDateTime m_now;
+    int m_fromYear, m_toYear;
+    std::optional<CodeMatch> m_choice;
+};
+
+// The button beside Time Zone that opens the dialog: it takes no focus, so the tab order stays, and Alt+L opens it.
+QToolButton* MakePlaceButton(QWidget* parent);
+
+// Asks for a place and puts its best codes into the two lists, as if the operator had chosen them there; false when
+// the operator cancelled.
+bool ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QDateTime& utcNow, QWidget* owner);
