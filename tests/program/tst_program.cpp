@@ -16,6 +16,7 @@
 #include <QScopeGuard>
 #include <QSettings>
 #include <QTest>
+#include <QTimeZone>
 
 #include <cerrno>
 #include <cstring>
@@ -95,6 +96,8 @@ private slots:
     void serviceOnTheBus();
     void udp();
     void monitor();
+    void timesWithoutADisplay_data();
+    void timesWithoutADisplay();
     void presetSavesKilled();
 };
 
@@ -358,6 +361,61 @@ void tst_Program::monitor()
         "\"      Zürich €      \" ok\n"
         ".*Z clock 4 .* BAD CHECKSUM\n$");
     QVERIFY2(lines.match(QString::fromUtf8(monitor.out)).hasMatch(), monitor.out.constData());
+}
+
+void tst_Program::timesWithoutADisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // patterns
+    QTest::addColumn<QString>("err");
+    const QString any = ".*";
+    // clang-format off
+    QTest::newRow("Berlin") << QStringList{"--match-zone", "Europe/Berlin", "2020-2040"} << 0 << "^15\t36\t\\(1\\) UTC\\+1 .*\texact\n" << "^$";
+    QTest::newRow("New York") << QStringList{"--match-zone", "America/New_York"} << 0 << "^8\t30\t\\(27\\) UTC-5 .*\texact\n" << "^$";
+    QTest::newRow("Auckland: closest") << QStringList{"--match-zone", "Pacific/Auckland", "2026"} << 1 << "^26\t32\t.*\tdiffers for 1 hour in total, in 1 period: 2026-04-05 02:00 to 03:00 \\(1 h behind\\)\n" << "no codes show the time of Pacific/Auckland exactly in 2026-2026";
+    QTest::newRow("unknown place") << QStringList{"--match-zone", "Mars/Olympus"} << 2 << "^$" << "unknown time zone \"Mars/Olympus\"";
+    QTest::newRow("years backwards") << QStringList{"--match-zone", "Europe/Berlin", "2030-2020"} << 2 << "^$" << "years must be";
+    QTest::newRow("no zone") << QStringList{"--match-zone"} << 2 << "^$" << "needs a zone";
+    QTest::newRow("clock times") << QStringList{"--clock-times"} << 0 << any << "^$";
+    // clang-format on
+}
+
+// For scripts and a headless site: answered with no display at all. The clock times are checked against the
+// system's time zones: group A (Berlin's codes) shows Berlin's time and changes when Berlin does; B is off.
+void tst_Program::timesWithoutADisplay()
+{
+    QFETCH(QStringList, arguments);
+    RealProgram program("[Settings]\nGroup-A=\"1-2\\t15\\t36\\tA\\t0\"\nGroup-B=\"5\\t0\\t0\\tB\\t0\"\n");
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        program.env.remove(name);
+    QVERIFY(program.start(arguments));
+    const QDateTime before = QDateTime::currentDateTimeUtc();
+    QFETCH(int, exitCode);
+    QCOMPARE(program.end(0), exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QVERIFY2(QRegularExpression(out).match(QString::fromUtf8(program.out)).hasMatch(), program.out.constData());
+    QVERIFY2(QRegularExpression(err).match(QString::fromUtf8(program.err)).hasMatch(), program.err.constData());
+    if (arguments.first() != "--clock-times")
+        return;
+    const QStringList rows = QString::fromUtf8(program.out).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 2);
+    const QStringList a = rows[0].split(u'\t'), b = rows[1].split(u'\t');
+    QCOMPARE(a.mid(0, 2), QStringList({"A", "1-2"}));
+    const QTimeZone berlin("Europe/Berlin");
+    const auto wallTime = [](const QString& text) { // as written, whatever the offset
+        QDateTime t = QDateTime::fromString(text.left(19), "yyyy-MM-dd HH:mm:ss");
+        t.setTimeSpec(Qt::UTC);
+        return t;
+    };
+    const QDateTime there = before.toTimeZone(berlin);
+    QVERIFY2(qAbs(wallTime(there.toString("yyyy-MM-dd HH:mm:ss")).secsTo(wallTime(a[2]))) < 5, qPrintable(a[2]));
+    QCOMPARE(a[2].mid(20), there.offsetFromUtc() == 3600 ? "UTC+01:00" : "UTC+02:00");
+    const QDateTime change = berlin.nextTransition(before).atUtc;
+    const QString changeBefore = change.toOffsetFromUtc(there.offsetFromUtc()).toString("yyyy-MM-dd HH:mm");
+    QVERIFY2(a[3].startsWith("next change " + changeBefore + " becomes "), qPrintable(a[3]));
+    QCOMPARE(b.mid(0, 4), QStringList({"B", "5", "off", "no change"}));
 }
 
 // SIGKILL at random moments while the presets are being saved: the file is always one whole table, never a mix or

@@ -21,6 +21,7 @@ private slots:
     void presetKeysPressTheButtonsMeant_data();
     void presetKeysPressTheButtonsMeant();
     void factoryResetThroughTheService();
+    void codesByPlaceFromTheKeyboard();
 
 private:
     XDisplay m_display;
@@ -118,6 +119,23 @@ void tst_Scenarios::factoryResetThroughTheService()
         QCOMPARE(line.readPackets(5000, count), Pty::Found);
     QCOMPARE(commands, (QMap<int, int>{{1, 1}, {2, 1}, {3, 1}, {9, 0}}));
     QCOMPARE(service.end(), 0);
+}
+
+// Alt+L, a search typed, Enter for the place found and Enter for Apply: the group keeps New York's codes, and the
+// clocks get them.
+void tst_Scenarios::codesByPlaceFromTheKeyboard()
+{
+    OperatorSession s(m_display, "Group-A=\"1\\t0\\t0\\tOLD\\t0\"\n");
+    const QString problem = s.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    s.key("alt+l");
+    QVERIFY(!s.waitForWindow("Choose by Place$").isEmpty());
+    s.key("n e w space y o r k Return");
+    QVERIFY(s.waitForWindowGone("Choose by Place$"));
+    s.key("Return");
+    QCOMPARE(s.waitForSetting("Group-A", "1\t8\t30\tOLD\t0"), "1\t8\t30\tOLD\t0");
+    const auto newYork = [](const QByteArray& p) { return p.at(10) == 27 && p.at(11) == 30; }; // the codes
+    QCOMPARE(s.program().line.readPackets(5000, newYork), Pty::Found);
 }
 
 QTEST_MAIN(tst_Scenarios)

@@ -4,6 +4,7 @@
 // The keyboard under a real X server is in scenarios/.
 #include "app/DataFiles.h"
 #include "app/frmWarning.h"
+#include "model/LocalTime.h"
 #include "model/SettingsStore.h"
 #include "platform/Sounds.h"
 #include "presets/frmPresets.h"
@@ -12,7 +13,10 @@
 #include "support/RecordingLauncher.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/Twips.h"
+#include "presets/frmEditPreset.h"
 #include "ui/auxiliary/SummaryTable.h"
+#include "ui/auxiliary/frmClockTimes.h"
+#include "ui/auxiliary/frmPlace.h"
 #include "ui/auxiliary/frmMap.h"
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/HelpMenu.h"
@@ -29,10 +33,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+#include <QTreeWidget>
 
 namespace {
 
@@ -145,6 +153,9 @@ private slots:
     void timeWarning();
     void helpEntries();
     void summary();
+    void choosingByPlace_data();
+    void choosingByPlace();
+    void clockTimes();
     void map();
     void editRemoveAndReopen();
 };
@@ -452,6 +463,104 @@ void tst_Windows::summary()
              "======     =======         ====             ========    =======                \r\n"
              "B          0-2,5,7-8,127   (16) CLOCK OFF   (0) none    ABCDEFGHIJKLMNOPQRST   \r\n"
              "C          9               (16) CLOCK OFF   (0) none                           \r\n");
+}
+
+void tst_Windows::choosingByPlace_data()
+{
+    QTest::addColumn<bool>("inPreset"); // the preset editor's button, else the main window's Alt+L
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<int>("zone"); // -1: the dialog has nothing to choose, and Esc leaves the codes as they were
+    QTest::addColumn<int>("daylight");
+    QTest::addColumn<QString>("result"); // a pattern
+    // clang-format off
+    QTest::newRow("Berlin") << false << "berlin" << 15 << 36 << "^Time Zone: \\(1\\) UTC\\+1 \\(Alpha\\) CET Central Europe Time\nDaylight Savings: \\(36\\) .*\nExact: these codes show the time of Europe/Berlin at every moment of 2026 to 2036.\nClocks would show 2026-12-08 13:00:00 UTC\\+01:00 now; next change 2027-03-28 02:00 becomes 03:00.$";
+    QTest::newRow("New York, by its country") << false << "new york united" << 8 << 30 << "Exact: .* America/New_York ";
+    QTest::newRow("Auckland: the closest") << true << "auckland" << 26 << 32 << "\nNot exact: no codes show the time of Pacific/Auckland throughout 2026 to 2036. With the closest, the time shown differs for 11 hours in total, in 11 periods: 2026-04-05 02:00 to 03:00 \\(1 h behind\\), ";
+    QTest::newRow("nothing found") << false << "atlantis" << -1 << -1 << "^No place matches the search.$";
+    // clang-format on
+}
+
+// The codes for a place go into the lists as the operator's own choice would: the group or preset takes them on
+// Apply or OK; the dialog says first whether they are exact.
+void tst_Windows::choosingByPlace()
+{
+    QFETCH(bool, inPreset);
+    QFETCH(QString, search);
+    QFETCH(int, zone);
+    QFETCH(int, daylight);
+    Editor e({"Group-A=1\t3\t2\tA\t0"});
+    e.window->utcNow = [] { return QDateTime(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC); };
+    QString said;
+    auto* poll = new QTimer(e.window.get());
+    QObject::connect(poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<frmPlace*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            QTest::keyClicks(dialog->Search, search);
+            said = dialog->Result->text();
+            QCOMPARE(dialog->OKButton->isEnabled(), zone >= 0);
+            QTest::keyClick(dialog->Search, Qt::Key_Return);
+            if (dialog->isVisible())
+                QTest::keyClick(dialog->Search, Qt::Key_Escape);
+        }
+    });
+    poll->start(10);
+    PresetEditRecord edit{"Site", 3, 2, "A", 40, false};
+    std::unique_ptr<frmEditPreset> editor;
+    QComboBox *zoneList = e.window->TimeZone, *daylightList = e.window->Daylight;
+    if (inPreset) {
+        editor = std::make_unique<frmEditPreset>(edit, *e.window, e.dialogs, e.window.get());
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowActive(editor.get()));
+        zoneList = editor->TimeZone;
+        daylightList = editor->Daylight;
+        QTest::mouseClick(editor->PlaceButton, Qt::LeftButton);
+    } else {
+        e.key(Qt::Key_L, Qt::AltModifier); // a mnemonic clicks after a moment
+    }
+    QTRY_VERIFY(!said.isEmpty());
+    QFETCH(QString, result);
+    QVERIFY2(QRegularExpression(result).match(said).hasMatch(), qPrintable(said));
+    QCOMPARE(zoneList->currentIndex(), zone < 0 ? 3 : zone);
+    QCOMPARE(daylightList->currentIndex(), daylight < 0 ? 2 : daylight);
+    if (inPreset) {
+        QTest::mouseClick(editor->OKButton, Qt::LeftButton);
+        QCOMPARE(QList<int>({edit.ZoneIndex, edit.DaylightIndex}), QList<int>({zone, daylight}));
+        return;
+    }
+    QCOMPARE(e.window->ApplyButton->isEnabled(), zone >= 0);
+    if (zone >= 0)
+        e.click(e.window->ApplyButton);
+    QCOMPARE(e.group(0), QStringLiteral("1\t%1\t%2\tA\t0").arg(zone < 0 ? 3 : zone).arg(daylight < 0 ? 2 : daylight));
+}
+
+// What each group's clocks show, kept current: across Berlin's change in spring, with a clock that is off and a
+// rule whose reading is told; and the codes on show in the main window, as the lists' tooltip.
+void tst_Windows::clockTimes()
+{
+    QDateTime now(QDate(2026, 3, 29), QTime(0, 59, 58), Qt::UTC);
+    Editor e({"Group-A=1-3\t15\t36\tA\t0", "Group-C=9\t0\t36\tC\t0", "Group-D=4\t15\t11\tD\t0"});
+    e.window->utcNow = [&now] { return now; };
+    QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), e.window->Daylight->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(e.window->Daylight, &tip);
+    QCOMPARE(QToolTip::text(), "Clocks with these codes show 2026-03-29 01:59:58 UTC+01:00 now; next change "
+                               "2026-03-29 02:00 becomes 03:00.");
+    RecordingLauncher launcher;
+    HelpMenu help(e.tables, launcher, e.dialogs, e.window.get(), {});
+    help.utcNow = e.window->utcNow;
+    help.mnuHelpClockTimes->trigger();
+    QTreeWidget* times = help.clockTimesWindow()->Times;
+    const auto row = [times](int i) {
+        QStringList texts;
+        for (int column = 0; column < 4; ++column)
+            texts << times->topLevelItem(i)->text(column);
+        return texts.join(u'|');
+    };
+    QCOMPARE(times->topLevelItemCount(), 3);
+    QCOMPARE(row(0), "A|1-3|2026-03-29 01:59:58 UTC+01:00|2026-03-29 02:00 becomes 03:00");
+    QCOMPARE(row(1), "C|9|off|none");
+    QVERIFY2(row(2).endsWith(" (rule read approximately: " + ApproximateReading(11) + ")"), qPrintable(row(2)));
+    now = now.addSecs(3);
+    QTRY_COMPARE(row(0), "A|1-3|2026-03-29 03:00:01 UTC+02:00|2026-10-25 03:00 becomes 02:00");
 }
 
 // Looked for in each folder in turn; read no larger than the screen, in proportion; a missing one explained.
