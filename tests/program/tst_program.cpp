@@ -349,7 +349,8 @@ void tst_Program::monitor()
     GroupRecord group;
     group.DisplayText = "Zürich €";
     group.ZoneIndex = 8;
-    const QDateTime utc(QDate(2026, 12, 5), QTime(10, 8, 3), Qt::UTC);
+    group.DaylightIndex = 30; // New York in summer
+    const QDateTime utc(QDate(2026, 7, 5), QTime(10, 8, 3), Qt::UTC);
     QByteArray damaged = BuildClockPacket(group, 4, utc);
     damaged[20] = char(damaged[20] ^ 0x01);
     const QByteArray stream = "xyz" + BuildClockPacket(group, 3, utc) + damaged;
@@ -357,7 +358,7 @@ void tst_Program::monitor()
     QVERIFY(monitor.waitFor([&] { return monitor.out.count('\n') == 3; }));
     const QRegularExpression lines(
         "Z skipped 3 bytes of noise: 78 79 7a\n"
-        ".*Z clock 3 utc 2026-12-05 10:08:03 zone 27 .* daylight 0 local 2026-12-05 05:08:03 command 0 "
+        ".*Z clock 3 utc 2026-07-05 10:08:03 zone 27 .* daylight 30 local 2026-07-05 06:08:03 command 0 "
         "\"      Zürich €      \" ok\n"
         ".*Z clock 4 .* BAD CHECKSUM\n$");
     QVERIFY2(lines.match(QString::fromUtf8(monitor.out)).hasMatch(), monitor.out.constData());
