@@ -3,7 +3,6 @@
 #include "app/TimeReports.h"
 
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>

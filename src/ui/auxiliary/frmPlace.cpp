@@ -41,6 +41,7 @@ frmPlace::frmPlace(const QDateTime& utcNow, QWidget* owner)
     Result = new QLabel(this);
     Result->setObjectName(QStringLiteral("Result"));
     Result->setWordWrap(true);
+    Result->setTextFormat(Qt::PlainText);
     Result->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Result->setMinimumHeight(Result->fontMetrics().lineSpacing() * 7);
     Result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
