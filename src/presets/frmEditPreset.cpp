@@ -100,6 +100,7 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, 
     auto* validation = new FocusValidation(this);
     validation->setValidator(PresetName, [this] { return PresetName_Validate(); });
     validation->setCausesValidation(CancelButton, false);
+    validation->setCausesValidation(PlaceButton, false); // as its Alt+L: a new preset has no name yet
     validation->setDefaultButton(OKButton);
 
     // Load: 400 twips right of and below the presets window, the main window's lists, then the values.

@@ -41,7 +41,7 @@ frmClockTimes::frmClockTimes(const GroupTables& tables, std::function<QDateTime(
 void frmClockTimes::refresh()
 {
     const QList<ClockTimeRow> rows = ClockTimeRows(m_tables, m_utcNow());
-    // Rows are updated in place, so a selection or a scroll position stays while the times tick.
+    // Rows are updated in place, so the selected row and the scroll position stay while the times tick.
     while (Times->topLevelItemCount() > rows.size())
         delete Times->takeTopLevelItem(Times->topLevelItemCount() - 1);
     for (int i = 0; i < rows.size(); ++i) {

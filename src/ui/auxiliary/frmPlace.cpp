@@ -77,7 +77,8 @@ frmPlace::frmPlace(const QDateTime& utcNow, QWidget* owner)
     }
     connect(Search, &QLineEdit::textChanged, this, &frmPlace::filter);
     connect(Places, &QListWidget::currentItemChanged, this, &frmPlace::match);
-    connect(Places, &QListWidget::itemActivated, this, [this] {
+    // Not itemActivated: where one click activates, the operator would lose the verdict they clicked to read.
+    connect(Places, &QListWidget::itemDoubleClicked, this, [this] {
         if (m_choice)
             accept();
     });
@@ -156,7 +157,7 @@ void frmPlace::match()
                                       .arg(DescribeMatch(m, item->data(Qt::UserRole).toByteArray()));
     if (!verdict.endsWith(u'.'))
         verdict += u'.';
-    if (m.approximate)
+    if (m.approximate && m.exact()) // else the description above has said it
         verdict += QStringLiteral(" The daylight rule's text is unclear; it is read as: %1.")
                        .arg(ApproximateReading(m.daylightPosition));
     const ShownTimeText now = DescribeShownTime(m.zonePosition, m.daylightPosition, m_now);

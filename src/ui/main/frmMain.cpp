@@ -159,7 +159,8 @@ void frmMain::buildControls()
     m_validation->setValidator(GroupClockNumbers, [this] { return GroupClockNumbers_Validate(); });
     m_validation->setValidator(TextDisplay, [this] { return TextDisplay_Validate(); });
     for (QWidget* w : {static_cast<QWidget*>(CancelButton), static_cast<QWidget*>(ExitButton),
-                       static_cast<QWidget*>(PresetsButton), static_cast<QWidget*>(HelpButton)})
+                       static_cast<QWidget*>(PresetsButton), static_cast<QWidget*>(HelpButton),
+                       static_cast<QWidget*>(PlaceButton)})
         m_validation->setCausesValidation(w, false);
     m_validation->setDefaultButton(ApplyButton);
 }
