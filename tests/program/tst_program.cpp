@@ -289,11 +289,15 @@ void tst_Program::serviceOnTheBus()
     };
     QCOMPARE(command("B"), "Group B has no clocks");
     QCOMPARE(command("A"), QString());
+    // A window saves group C while the command travels: taken over mid-pass, C would send A's command round again.
+    SettingsStore(service.ini).SaveSetting("Group-C", "9\t1\t1\tNEW\t0");
     sent.clear();
     follow(12); // three passes
     for (const int clock : {1, 2, 3, 9})
         QCOMPARE(sent.count({clock, 220}), clock == 9 ? 0 : 1);
     QVERIFY(service.waitForError("<6>command 220 has reached every clock of group A\n"));
+    const auto saved = [](const QByteArray& p) { return p.at(9) == 9 && p.contains("NEW"); }; // held, not lost
+    QCOMPARE(service.line.readPackets(5000, saved), Pty::Found);
 
     ::close(std::exchange(service.line.master, -1)); // the line goes: sending fails
     QVERIFY(service.waitForError("Send Error"));
