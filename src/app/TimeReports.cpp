@@ -14,14 +14,6 @@
 namespace {
 constexpr int kDefaultYears = 10;
 
-QString listText(QLatin1String text)
-{
-    QString trimmed = text;
-    while (trimmed.endsWith(u' '))
-        trimmed.chop(1);
-    return trimmed;
-}
-
 QString offsetText(int seconds)
 {
     const int minutes = std::abs(seconds) / 60;
@@ -41,16 +33,6 @@ QString changeText(const TimeJump& jump, int offsetBefore)
         .arg(before.toString(format), after.toString(after.date() == before.date() ? QStringLiteral("HH:mm") : format));
 }
 } // namespace
-
-QString ZoneText(int zonePosition)
-{
-    return listText(TimeZoneList[size_t(zonePosition)].text);
-}
-
-QString DaylightText(int daylightPosition)
-{
-    return listText(DaylightList[size_t(daylightPosition)].text);
-}
 
 TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYear)
 {
@@ -78,8 +60,8 @@ TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYe
             QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
                 .arg(match.zonePosition)
                 .arg(match.daylightPosition)
-                .arg(ZoneText(match.zonePosition),
-                     DaylightText(match.daylightPosition), DescribeMatch(match, zone.toUtf8()));
+                .arg(EntryText(TimeZoneList[size_t(match.zonePosition)]),
+                     EntryText(DaylightList[size_t(match.daylightPosition)]), DescribeMatch(match, zone.toUtf8()));
     }
     if (!matches.first().exact()) {
         report.exitCode = 1;
@@ -97,7 +79,8 @@ ShownTimeText DescribeShownTime(int zonePosition, int daylightPosition, const QD
     if (shown.off)
         return {QStringLiteral("off"), {}, {}};
     ShownTimeText text{shown.local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + offsetText(shown.offsetSeconds),
-                       {}, shown.approximate ? ApproximateReading(daylightPosition) : QString()};
+                       {},
+                       shown.approximate ? ApproximateReading(daylightPosition) : QString()};
     if (const std::optional<TimeJump> jump = NextChange(zonePosition, daylightPosition, utcNow))
         text.change = changeText(*jump, shown.offsetSeconds);
     return text;
@@ -110,8 +93,8 @@ QList<ClockTimeRow> ClockTimeRows(const GroupTables& tables, const QDateTime& ut
         const GroupRecord& group = tables.ActiveGroups[size_t(g)];
         const QString clocks = FormatClockList(group.Clocks);
         if (!clocks.isEmpty())
-            rows.append({IndexToLetter(g), clocks, ZoneText(group.ZoneIndex),
-                         DaylightText(group.DaylightIndex),
+            rows.append({IndexToLetter(g), clocks, EntryText(TimeZoneList[size_t(group.ZoneIndex)]),
+                         EntryText(DaylightList[size_t(group.DaylightIndex)]),
                          DescribeShownTime(group.ZoneIndex, group.DaylightIndex, utcNow)});
     }
     return rows;

@@ -19,10 +19,6 @@ struct TimeReport
 // close ones, 2 for an unknown zone or years it cannot take.
 TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYear);
 
-// The lists' texts without the blanks some end in.
-QString ZoneText(int zonePosition);
-QString DaylightText(int daylightPosition);
-
 // What clocks with these codes show at `utcNow`: "2026-12-08 14:03:07 UTC+01:00", or "off"; their next jump,
 // "2027-03-28 02:00 becomes 03:00", empty when there is none; and the reading of an unclear rule, or empty.
 struct ShownTimeText

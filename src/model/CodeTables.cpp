@@ -1,5 +1,7 @@
 #include "model/CodeTables.h"
 
+#include "model/Blanks.h"
+
 // Texts are kept character for character as the clocks' users know them, odd blanks and the stray ")" included;
 // stored groups and presets refer to entries by position, so neither order nor count may change.
 
@@ -78,3 +80,8 @@ constinit const std::array<CodeEntry, 39> DaylightList = {{
     {37, QLatin1String("(37) Last Friday in Feb. 2359-0100 to Last Friday in Oct. 0259-0000")},                 // 37
     {38, QLatin1String("(38) 1st->2nd Sunday in Nov. 0159-0300 to 2nd Sunday in Jan. 0259-0200")},              // 38
 }};
+
+QString EntryText(const CodeEntry& entry)
+{
+    return TrimBlanks(QString(entry.text)).toString();
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QLatin1String>
+#include <QString>
 #include <QtGlobal>
 #include <array>
 
@@ -14,3 +15,6 @@ struct CodeEntry
 
 extern const std::array<CodeEntry, 29> TimeZoneList;
 extern const std::array<CodeEntry, 39> DaylightList;
+
+// An entry's text without the blanks some end in, for a line or a column that shows it beside other values.
+QString EntryText(const CodeEntry& entry);

@@ -81,12 +81,8 @@ QString ShownLocalText(const DecodedPacket& p)
 QString ZoneText(int code)
 {
     for (const CodeEntry& entry : TimeZoneList) {
-        if (entry.code == code) {
-            QString text = entry.text;
-            while (text.endsWith(QLatin1Char(' ')))
-                text.chop(1);
-            return text;
-        }
+        if (entry.code == code)
+            return EntryText(entry);
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "ui/auxiliary/frmPlace.h"
 
 #include "app/TimeReports.h"
+#include "model/CodeTables.h"
 #include "model/LocalTime.h"
 
 #include <QComboBox>
@@ -142,9 +143,9 @@ void frmPlace::match()
     }
     const QString place = QString::fromUtf8(item->data(Qt::UserRole).toByteArray());
     const CodeMatch& m = *m_choice;
-    const QString codes = QStringLiteral("Time Zone: %1\nDaylight Savings: %2")
-                              .arg(ZoneText(m.zonePosition),
-                                   DaylightText(m.daylightPosition));
+    const QString codes =
+        QStringLiteral("Time Zone: %1\nDaylight Savings: %2")
+            .arg(EntryText(TimeZoneList[size_t(m.zonePosition)]), EntryText(DaylightList[size_t(m.daylightPosition)]));
     QString verdict = m.exact() ? QStringLiteral("Exact: these codes show the time of %1 at every moment of %2 to %3.")
                                       .arg(place)
                                       .arg(m_fromYear)
