@@ -1,6 +1,6 @@
 #include "app/CommandCourier.h"
 
-#include "model/GroupTable.h"
+#include "model/HandOver.h"
 
 #include <QString>
 
@@ -23,7 +23,7 @@ void CommandCourier::afterTick()
     if (m_travelling >= 0) {
         GroupRecord& edit = m_tables.EditGroups[size_t(m_travelling)];
         if (!m_takenOver) {
-            if (m_tables.PendingGroup == m_travelling)
+            if (HandOver(m_tables).pending() == m_travelling)
                 return;
             // Taken over with its command: from here the cycle carries it to each clock and clears it after the last.
             edit.CommandCode = 0;
@@ -36,17 +36,20 @@ void CommandCourier::afterTick()
         m_travelling = -1;
         emit done(group, m_code, true);
     }
-    if (m_queue.isEmpty() || m_tables.PendingGroup != -1)
+    if (m_queue.isEmpty() || !HandOver(m_tables).idle())
         return;
-    const auto [group, code] = m_queue.takeFirst();
+    const auto [group, code] = m_queue.first();
     if (m_tables.ActiveGroups[size_t(group)].FirstClock == -1) { // its clocks went while it waited
+        m_queue.removeFirst();
         emit done(group, code, false);
         return;
     }
     // The group as in force, with the command: the same hand-over the window's Apply and command keys use.
-    m_tables.EditGroups[size_t(group)] = m_tables.ActiveGroups[size_t(group)];
-    m_tables.EditGroups[size_t(group)].CommandCode = qint16(code);
-    m_tables.PendingGroup = qint16(group);
+    GroupRecord withCommand = m_tables.ActiveGroups[size_t(group)];
+    withCommand.CommandCode = qint16(code);
+    if (!HandOver(m_tables).offer(group, withCommand))
+        return;
+    m_queue.removeFirst();
     m_travelling = group;
     m_code = code;
     m_takenOver = false;

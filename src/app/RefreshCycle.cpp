@@ -1,10 +1,10 @@
 #include "app/RefreshCycle.h"
 
-#include "model/GroupTable.h"
+#include "model/HandOver.h"
 
 bool RefreshCycle::RefreshNextClock()
 {
-    const int taken = TakeOverPendingGroup(m_tables);
+    const int taken = HandOver(m_tables).takeOver();
     // A group taken over with clocks is walked from its first clock at once; one without clocks moves nothing.
     if (taken >= 0 && m_tables.ActiveGroups[size_t(taken)].FirstClock != -1) {
         CurrentGroup = qint16(taken);

@@ -1,5 +1,6 @@
 #include "app/SettingsFollower.h"
 
+#include "model/HandOver.h"
 #include "model/SettingsStore.h"
 
 #include <QFileInfo>
@@ -68,11 +69,9 @@ void SettingsFollower::reread()
 
 void SettingsFollower::handOver()
 {
-    if (m_queue.isEmpty() || m_tables.PendingGroup != -1)
+    // A group still waiting for its take-over keeps its place; the next one goes on a later tick.
+    if (m_queue.isEmpty() || !HandOver(m_tables).offer(m_queue.first(), m_incoming[size_t(m_queue.first())]))
         return;
     const int g = m_queue.takeFirst();
-    m_tables.EditGroups[size_t(g)] = m_incoming[size_t(g)];
-    UpdateFirstClock(m_tables, g);
-    m_tables.PendingGroup = qint16(g);
     emit groupHandedOver(g, m_incoming[size_t(g)]);
 }

@@ -2,7 +2,7 @@
 
 #include "app/ClockPacket.h"
 #include "app/StatusPanels.h"
-#include "model/GroupTable.h"
+#include "model/HandOver.h"
 #include "platform/Dialogs.h"
 #include "platform/SystemClock.h"
 
@@ -55,7 +55,7 @@ void frmComm::Form_Load(const QString& argumentText)
     }
     m_schedule.start(TickSchedule::now());
     Timer1.start(m_schedule.timerDelayMs(TickSchedule::now()));
-    m_tables.RefreshRunning = true;
+    HandOver(m_tables).setCycleRunning(true);
 }
 
 QString frmComm::linkKey() const
@@ -94,7 +94,7 @@ void frmComm::fail(const QString& text)
 void frmComm::close()
 {
     Timer1.stop();
-    m_tables.RefreshRunning = false;
+    HandOver(m_tables).setCycleRunning(false);
     if (m_link) {
         m_link->close();
         m_link.reset();

@@ -95,7 +95,6 @@ void SaveGroup(const GroupTables& tables, SettingsStore& settings, int index)
 
 void LoadAllGroups(GroupTables& tables, const SettingsStore& settings)
 {
-    tables.PendingGroup = -1;
     for (int g = 0; g < kGroupCount; ++g) {
         LoadGroup(tables, settings, g);
         ClockFlags& clocks = tables.EditGroups[size_t(g)].Clocks;
@@ -108,14 +107,4 @@ void LoadAllGroups(GroupTables& tables, const SettingsStore& settings)
         UpdateFirstClock(tables, g);
         tables.ActiveGroups[size_t(g)] = tables.EditGroups[size_t(g)];
     }
-}
-
-int TakeOverPendingGroup(GroupTables& tables)
-{
-    const int index = tables.PendingGroup;
-    if (index < 0)
-        return -1;
-    tables.ActiveGroups[size_t(index)] = tables.EditGroups[size_t(index)];
-    tables.PendingGroup = -1;
-    return index;
 }

@@ -1,4 +1,4 @@
-// The 26 clock groups: the record, the edited and the sent tables, the hand-over, and the stored form.
+// The 26 clock groups: the record, the edited and the sent tables, and the stored form.
 #pragma once
 
 #include "model/ClockList.h"
@@ -26,9 +26,11 @@ struct GroupTables
 {
     std::array<GroupRecord, kGroupCount> EditGroups{};   // what the windows edit
     std::array<GroupRecord, kGroupCount> ActiveGroups{}; // what the refresh cycle sends
-    qint16 PendingGroup = -1;                            // handed over by ApplyGroup, not yet taken over; -1 when none
-    // True while the refresh cycle's timer runs; a hand-over waits only while something can take it over.
-    bool RefreshRunning = false;
+
+private:
+    friend class HandOver;      // the only way in to the hand-over
+    qint16 m_pendingGroup = -1; // offered, not yet taken over; -1 when none
+    bool m_cycleRunning = false;
 };
 
 QString IndexToLetter(int index);
@@ -48,6 +50,3 @@ void SaveGroup(const GroupTables& tables, SettingsStore& settings, int index);
 
 // Start-up: loads every group, keeps a clock only in the lowest group that lists it, fills both tables.
 void LoadAllGroups(GroupTables& tables, const SettingsStore& settings);
-
-// The refresh cycle's first step: copies the pending group into ActiveGroups; returns its index, or -1.
-int TakeOverPendingGroup(GroupTables& tables);

@@ -222,9 +222,7 @@ void tst_Model::startUpKeepsAClockInTheLowestGroup()
     settings.SaveSetting("Group-B", "5-7\t2\t2\tB\t0");
     settings.SaveSetting("Group-C", "6\t3\t3\tC\t0");
     GroupTables tables;
-    tables.PendingGroup = 4;
     LoadAllGroups(tables, settings);
-    QCOMPARE(tables.PendingGroup, qint16(-1));
     QCOMPARE(FormatClockList(tables.EditGroups[1].Clocks), "5-6");
     QCOMPARE(tables.EditGroups[1].FirstClock, qint16(5));
     QCOMPARE(tables.EditGroups[2].FirstClock, qint16(-1)); // lost its only clock, keeps its text

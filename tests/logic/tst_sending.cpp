@@ -11,6 +11,7 @@
 #include "app/TickSchedule.h"
 #include "app/frmComm.h"
 #include "model/CodeTables.h"
+#include "model/HandOver.h"
 #include "model/SettingsStore.h"
 #include "model/Windows1252.h"
 #include "platform/ClockSync.h"
@@ -71,6 +72,8 @@ private slots:
     void clockSync();
     void followerReadsOnlyAGoodFile_data();
     void followerReadsOnlyAGoodFile();
+    void handOverKeepsEveryGroup_data();
+    void handOverKeepsEveryGroup();
 };
 
 void tst_Sending::packetFields_data()
@@ -130,7 +133,7 @@ void tst_Sending::commandReachesEachClockOnce()
     RefreshCycle cycle(t);
     QVERIFY(cycle.RefreshNextClock());
     t.EditGroups[0].CommandCode = 236;
-    t.PendingGroup = 0;
+    QVERIFY(HandOver(t).offer(0));
     QStringList sent;
     for (int i = 0; i < 6 && cycle.RefreshNextClock(); ++i)
         sent << QStringLiteral("%1%2:%3")
@@ -156,7 +159,7 @@ void tst_Sending::commandsGivenToTheService()
     });
     QCOMPARE(courier.give(1, 220), "Group B has no clocks");
     QCOMPARE(courier.give(0, 0), "A command code is 1 to 255, not 0");
-    t.PendingGroup = 2; // a window's apply, not yet taken over
+    QVERIFY(HandOver(t).offer(2)); // a window's apply, not yet taken over
     QCOMPARE(courier.give(0, 220), QString());
     QCOMPARE(courier.give(2, 236), QString());
     QVERIFY(courier.busy());
@@ -173,8 +176,7 @@ void tst_Sending::commandsGivenToTheService()
     QCOMPARE(done, QStringList({"A:220:1", "C:236:1"}));
     QVERIFY(!courier.busy());
     t.EditGroups[0].Clocks = {}; // a window empties A while the next command is given
-    UpdateFirstClock(t, 0);
-    t.PendingGroup = 0;
+    QVERIFY(HandOver(t).offer(0));
     QCOMPARE(courier.give(0, 156), QString());
     cycle.RefreshNextClock();
     courier.afterTick();
@@ -198,11 +200,10 @@ void tst_Sending::randomRunKeepsItsPromises()
             for (int i = random.bounded(4) == 0 ? 0 : random.bounded(1, 12); i > 0; --i)
                 g.Clocks[size_t(random.bounded(128))] = true;
             g.CommandCode = random.bounded(3) == 0 ? qint16(random.bounded(1, 256)) : qint16(0);
-            UpdateFirstClock(t, applied);
-            t.PendingGroup = qint16(applied);
+            QVERIFY(HandOver(t).offer(applied));
         }
         const bool found = cycle.RefreshNextClock();
-        QCOMPARE(t.PendingGroup, qint16(-1));
+        QVERIFY(HandOver(t).idle());
         if (applied >= 0)
             QVERIFY(t.ActiveGroups[size_t(applied)].Clocks == t.EditGroups[size_t(applied)].Clocks);
         QCOMPARE(found, std::any_of(t.ActiveGroups.begin(), t.ActiveGroups.end(),
@@ -432,6 +433,63 @@ void tst_Sending::followerReadsOnlyAGoodFile()
     file.close();
     follower.reread();
     QTEST(follower.queued(), "queued");
+}
+
+void tst_Sending::handOverKeepsEveryGroup_data()
+{
+    // Steps: a letter offers that group from a window; "s" the service follower's turn; "t" the cycle's take-over.
+    // The result of each: "+" offered, "-" refused, the letter taken over, "." nothing.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("results");
+    QTest::newRow("one at a time") << "A t B t"
+                                   << "+ A + B";
+    QTest::newRow("a second offer waits for the first") << "A B t B t t"
+                                                        << "+ - A + B .";
+    QTest::newRow("service's two saved groups, one per take-over") << "s s t s t"
+                                                                   << "+ - D + E";
+    QTest::newRow("the service waits for a window's apply") << "A s t s t"
+                                                            << "+ - A + D";
+    QTest::newRow("a window waits for the service") << "s A t A t"
+                                                    << "+ - D + A";
+}
+
+// The service saw groups D and E saved; whoever offers while another group waits is refused, and nothing is lost.
+void tst_Sending::handOverKeepsEveryGroup()
+{
+    QFETCH(QString, steps);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("q.ini");
+    GroupTables tables;
+    SettingsFollower follower(tables, path);
+    GroupTables saved;
+    define(saved, 3, {30});
+    define(saved, 4, {40, 41});
+    SettingsStore window(path);
+    SaveGroup(saved, window, 3);
+    SaveGroup(saved, window, 4);
+    follower.reread();
+    QCOMPARE(follower.queued(), QList<int>({3, 4}));
+    HandOver handOver(tables);
+    QStringList results;
+    for (const QString& step : steps.split(u' ')) {
+        const int before = handOver.pending();
+        if (step == "t") {
+            const int taken = handOver.takeOver();
+            results << (taken < 0 ? "." : IndexToLetter(taken));
+        } else if (step == "s") {
+            follower.handOver();
+            results << (handOver.pending() != before ? "+" : "-");
+        } else {
+            tables.EditGroups[size_t(LetterToIndex(step))].DisplayText = step;
+            results << (handOver.offer(LetterToIndex(step)) ? "+" : "-");
+        }
+    }
+    QTEST(results.join(u' '), "results");
+    // Every offer that was taken over is in force, whole.
+    if (steps.contains(u's'))
+        QCOMPARE(tables.ActiveGroups[3].Clocks, saved.EditGroups[3].Clocks);
+    if (steps.count(u's') == 3)
+        QCOMPARE(tables.ActiveGroups[4].FirstClock, qint16(40));
 }
 
 QTEST_GUILESS_MAIN(tst_Sending)

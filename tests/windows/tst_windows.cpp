@@ -4,6 +4,7 @@
 // The keyboard under a real X server is in scenarios/.
 #include "app/DataFiles.h"
 #include "app/frmWarning.h"
+#include "model/HandOver.h"
 #include "model/LocalTime.h"
 #include "model/SettingsStore.h"
 #include "platform/Sounds.h"
@@ -67,9 +68,9 @@ struct Editor
             settings.SaveSetting(line.section(u'=', 0, 0), line.section(u'=', 1));
         LoadAllGroups(tables, settings);
         // A stand-in for the refresh cycle: takes hand-overs over, as the link object's timer does.
-        tables.RefreshRunning = true;
+        HandOver(tables).setCycleRunning(true);
         QObject::connect(&tick, &QTimer::timeout, [this] {
-            if (const int g = TakeOverPendingGroup(tables); g >= 0)
+            if (const int g = HandOver(tables).takeOver(); g >= 0)
                 takenOver.append({g, tables.ActiveGroups[size_t(g)].CommandCode});
         });
         tick.start(30);
@@ -323,7 +324,7 @@ void tst_Windows::overlappingAppliesAllArrive()
     rig.comm.Timer1.start();
     QTimer::singleShot(50, this, [&] { rig.comm.close(); });
     ApplyGroup(rig.tables, 4); // must return although nothing took the group over
-    QCOMPARE(rig.tables.PendingGroup, qint16(4));
+    QCOMPARE(HandOver(rig.tables).pending(), 4);
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 

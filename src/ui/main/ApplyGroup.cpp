@@ -1,6 +1,6 @@
 #include "ui/main/ApplyGroup.h"
 
-#include "model/GroupTable.h"
+#include "model/HandOver.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -19,14 +19,14 @@ void ShowNormalCursor()
 void ApplyGroup(GroupTables& tables, int index)
 {
     ShowBusyCursor();
+    HandOver handOver(tables);
     // The ticks keep coming while the events are processed; the wait ends when the program stops them.
-    const auto waitWhile = [&tables](auto condition) {
-        while (condition() && tables.RefreshRunning)
+    const auto waitWhile = [&handOver](auto condition) {
+        while (condition() && handOver.cycleRunning())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     };
-    waitWhile([&] { return tables.PendingGroup != -1; });
-    UpdateFirstClock(tables, index);
-    tables.PendingGroup = qint16(index);
-    waitWhile([&] { return tables.PendingGroup == index; });
+    // Another hand-over under way (one Apply inside another's wait, a command) is let through first.
+    waitWhile([&] { return !handOver.offer(index); });
+    waitWhile([&] { return handOver.pending() == index; });
     ShowNormalCursor();
 }

@@ -1,0 +1,28 @@
+#include "model/HandOver.h"
+
+bool HandOver::offer(int index)
+{
+    if (!idle() || index < 0 || index >= kGroupCount)
+        return false;
+    UpdateFirstClock(m_tables, index);
+    m_tables.m_pendingGroup = qint16(index);
+    return true;
+}
+
+bool HandOver::offer(int index, const GroupRecord& group)
+{
+    if (!idle() || index < 0 || index >= kGroupCount)
+        return false;
+    m_tables.EditGroups[size_t(index)] = group;
+    return offer(index);
+}
+
+int HandOver::takeOver()
+{
+    const int index = m_tables.m_pendingGroup;
+    if (index < 0)
+        return -1;
+    m_tables.ActiveGroups[size_t(index)] = m_tables.EditGroups[size_t(index)];
+    m_tables.m_pendingGroup = -1;
+    return index;
+}
