@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <csignal>
 #include <mutex>
+#include <numeric>
 #include <span>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -107,22 +108,27 @@ void tst_Model::parseClockList_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("error");
     QTest::addColumn<QList<int>>("clocks");
+    QTest::addColumn<QString>("canonical"); // as the field shows it and the group stores it
     const QString twice = QStringLiteral("Number Occurs More Than Once: ");
     const QString longBlanks(40000, u' '); // positions past 32767
+    QList<int> all(128);
+    std::iota(all.begin(), all.end(), 0);
     // clang-format off
-    QTest::newRow("blanks around items, commas and dashes") << " 1 - 3 , 7 ," << "" << QList<int>{1, 2, 3, 7};
-    QTest::newRow("range reaching 127") << "125-127" << "" << QList<int>{125, 126, 127};
-    QTest::newRow("backward range names nothing") << "9-3" << "" << QList<int>{};
-    QTest::newRow("blanks beyond 16-bit positions") << longBlanks + "5" + longBlanks << "" << QList<int>{5};
-    QTest::newRow("TAB is not a blank") << "\t1" << "Bad Numeric" << QList<int>{};
-    QTest::newRow("blank between two numbers") << "1 2" << "Missing Comma or Dash" << QList<int>{};
-    QTest::newRow("no-break space before comma") << "1\u00a0,2" << "Missing Comma or Dash" << QList<int>{};
-    QTest::newRow("five digits above 32767") << "32768" << "Missing Comma or Dash" << QList<int>{};
-    QTest::newRow("nothing after dash") << "1- " << "Missing Value After Dash" << QList<int>{};
-    QTest::newRow("128") << "128" << "Clock Number Out Of Range" << QList<int>{};
-    QTest::newRow("range ending past 127") << "3-200" << "Clock Number Out Of Range" << QList<int>{};
-    QTest::newRow("overlapping ranges name the first overlap") << "1-5,3-7" << twice + "3" << QList<int>{};
-    QTest::newRow("first error wins") << "1,1,x" << twice + "1" << QList<int>{};
+    QTest::newRow("blanks around items, commas and dashes") << " 1 - 3 , 7 ," << "" << QList<int>{1, 2, 3, 7} << "1-3,7";
+    QTest::newRow("range reaching 127") << "127, 120-126" << "" << QList<int>{120, 121, 122, 123, 124, 125, 126, 127} << "120-127";
+    QTest::newRow("every clock") << "0-127" << "" << all << "0-127";
+    QTest::newRow("single clocks, then a pair") << "7, 3-5, 126,127" << "" << QList<int>{3, 4, 5, 7, 126, 127} << "3-5,7,126-127";
+    QTest::newRow("backward range names nothing") << "9-3" << "" << QList<int>{} << "";
+    QTest::newRow("blanks beyond 16-bit positions") << longBlanks + "5" + longBlanks << "" << QList<int>{5} << "5";
+    QTest::newRow("TAB is not a blank") << "\t1" << "Bad Numeric" << QList<int>{} << "";
+    QTest::newRow("blank between two numbers") << "1 2" << "Missing Comma or Dash" << QList<int>{} << "";
+    QTest::newRow("no-break space before comma") << "1\u00a0,2" << "Missing Comma or Dash" << QList<int>{} << "";
+    QTest::newRow("five digits above 32767") << "32768" << "Missing Comma or Dash" << QList<int>{} << "";
+    QTest::newRow("nothing after dash") << "1- " << "Missing Value After Dash" << QList<int>{} << "";
+    QTest::newRow("128") << "128" << "Clock Number Out Of Range" << QList<int>{} << "";
+    QTest::newRow("range ending past 127") << "3-200" << "Clock Number Out Of Range" << QList<int>{} << "";
+    QTest::newRow("overlapping ranges name the first overlap") << "1-5,3-7" << twice + "3" << QList<int>{} << "";
+    QTest::newRow("first error wins") << "1,1,x" << twice + "1" << QList<int>{} << "";
     // clang-format on
 }
 
@@ -134,8 +140,10 @@ void tst_Model::parseClockList()
     ClockFlags flags;
     flags.fill(true); // what the set held before must not leak into the result
     QCOMPARE(ParseClockList(flags, text), error);
-    if (error.isEmpty())
+    if (error.isEmpty()) {
         QVERIFY(flags == flagsOf(clocks));
+        QTEST(FormatClockList(flags), "canonical");
+    }
 }
 
 // Random sets of every density: the canonical text reads back to the set, and so does any other spelling of it
