@@ -1,8 +1,13 @@
 #include "model/HandOver.h"
 
+bool HandOver::accepts(int index) const
+{
+    return idle() && index >= 0 && index < kGroupCount;
+}
+
 bool HandOver::offer(int index)
 {
-    if (!idle() || index < 0 || index >= kGroupCount)
+    if (!accepts(index))
         return false;
     UpdateFirstClock(m_tables, index);
     m_tables.m_pendingGroup = qint16(index);
@@ -11,7 +16,7 @@ bool HandOver::offer(int index)
 
 bool HandOver::offer(int index, const GroupRecord& group)
 {
-    if (!idle() || index < 0 || index >= kGroupCount)
+    if (!accepts(index))
         return false;
     m_tables.EditGroups[size_t(index)] = group;
     return offer(index);

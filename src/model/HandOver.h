@@ -28,5 +28,7 @@ public:
     void setCycleRunning(bool running) { m_tables.m_cycleRunning = running; }
 
 private:
+    bool accepts(int index) const;
+
     GroupTables& m_tables;
 };
