@@ -147,7 +147,7 @@ int main(int argc, char** argv)
         }
         figures["VmRSS before open (MB)"].push_back(double(rssKb()) / 1024);
         Stopwatch t;
-        auto window = std::make_unique<frmPresets>(main, settings, dialogs, file);
+        auto window = std::make_unique<frmPresets>(&main, settings, dialogs, PresetEditorContext{}, file);
         PaintSeen paint;
         window->installEventFilter(&paint);
         window->show();

@@ -218,8 +218,12 @@ int Main(QApplication& app, const QString& argumentText)
     mainWindow->showHelpMenu = [&helpMenu](const QPoint& at) { helpMenu.exec(at); };
     mainWindow->utcNow = helpMenu.utcNow = [&clock] { return clock.utcNow(); };
     mainWindow->showPresets = [&] {
-        frmPresets presets(*mainWindow, settings, dialogs);
+        frmPresets presets(mainWindow.get(), settings, dialogs,
+                           {mainWindow->editor().textHistory(), mainWindow->utcNow});
+        presets.showHelpMenu = mainWindow->showHelpMenu;
         presets.exec();
+        if (const std::optional<PresetRecord>& preset = presets.chosen())
+            mainWindow->TakePreset(preset->ZoneIndex, preset->DaylightIndex, preset->DisplayText);
     };
 
     // 5

@@ -1,13 +1,14 @@
 #include "presets/frmEditPreset.h"
 
+#include "app/GroupEditor.h"
 #include "model/Blanks.h"
+#include "model/CodeTables.h"
 #include "model/Windows1252.h"
 #include "platform/Dialogs.h"
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
 #include "ui/TypedText.h"
 #include "ui/auxiliary/frmPlace.h"
-#include "ui/main/frmMain.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -36,15 +37,8 @@ public:
 };
 } // namespace
 
-bool RefusePresetKey(const QString& typed, const QString& text, int limit, bool hasSelection)
-{
-    if (typed.isEmpty())
-        return false;
-    const char16_t c = typed.at(0).unicode();
-    return c >= 32 && c != 127 && text.size() == limit && !hasSelection;
-}
-
-frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, Dialogs& dialogs, QWidget* owner)
+frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const PresetEditorContext& context, Dialogs& dialogs,
+                             QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
       m_edit(PresetEdit), m_dialogs(dialogs)
@@ -91,7 +85,7 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, 
     connect(OKButton, &QPushButton::clicked, this, &frmEditPreset::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &frmEditPreset::CancelButton_Click);
     connect(PlaceButton, &QToolButton::clicked, this,
-            [this, &main] { ChooseCodesByPlace(TimeZone, Daylight, main.utcNow(), this); });
+            [this, now = context.utcNow] { ChooseCodesByPlace(TimeZone, Daylight, now(), this); });
     PresetName->installEventFilter(this);
     TextDisplay->installEventFilter(this);
     PresetName->setValidator(new StorableTextValidator(PresetName));
@@ -103,15 +97,14 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, 
     validation->setCausesValidation(PlaceButton, false); // as its Alt+L: a new preset has no name yet
     validation->setDefaultButton(OKButton);
 
-    // Load: 400 twips right of and below the presets window, the main window's lists, then the values.
+    // Load: 400 twips right of and below the presets window, the lists and the text history, then the values.
     if (owner)
         move(owner->pos() + QPoint(TwipsToPixels(400, dpi), TwipsToPixels(400, dpi)));
-    for (int i = 0; i < main.TimeZone->count(); ++i)
-        TimeZone->addItem(main.TimeZone->itemText(i));
-    for (int i = 0; i < main.Daylight->count(); ++i)
-        Daylight->addItem(main.Daylight->itemText(i));
-    for (int i = 0; i < main.TextDisplay->count(); ++i)
-        TextDisplay->addItem(main.TextDisplay->itemText(i));
+    for (const CodeEntry& entry : TimeZoneList)
+        TimeZone->addItem(QString(entry.text));
+    for (const CodeEntry& entry : DaylightList)
+        Daylight->addItem(QString(entry.text));
+    TextDisplay->addItems(context.textHistory);
     PresetName->setText(m_edit.Name);
     TimeZone->setCurrentIndex(m_edit.ZoneIndex);
     Daylight->setCurrentIndex(m_edit.DaylightIndex);
@@ -128,9 +121,10 @@ bool frmEditPreset::eventFilter(QObject* watched, QEvent* event)
         return false;
     const QString typed = static_cast<QKeyEvent*>(event)->text();
     if (watched == PresetName)
-        return RefusePresetKey(typed, PresetName->text(), m_edit.NameLimit, PresetName->hasSelectedText());
+        return RefuseKeyAtLimit(typed, PresetName->text(), m_edit.NameLimit, PresetName->hasSelectedText());
     if (watched == TextDisplay)
-        return RefusePresetKey(typed, TextDisplay->currentText(), 20, TextDisplay->lineEdit()->hasSelectedText());
+        return RefuseKeyAtLimit(typed, TextDisplay->currentText(), GroupEditor::kTextShown,
+                                TextDisplay->lineEdit()->hasSelectedText());
     return false;
 }
 

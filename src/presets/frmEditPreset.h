@@ -1,7 +1,10 @@
 // The preset editor: name, time zone, daylight rule and text of one preset, handed in and out through PresetEdit.
 #pragma once
 
+#include <QDateTime>
 #include <QDialog>
+#include <QStringList>
+#include <functional>
 
 class Dialogs;
 class QComboBox;
@@ -9,7 +12,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
-class frmMain;
 
 struct PresetEditRecord
 {
@@ -21,13 +23,20 @@ struct PresetEditRecord
     bool Cancelled = false;
 };
 
+// What the editor takes from the window the presets are chosen for.
+struct PresetEditorContext
+{
+    QStringList textHistory;
+    std::function<QDateTime()> utcNow; // for choosing codes by place
+};
+
 class frmEditPreset : public QDialog
 {
     Q_OBJECT
 
 public:
-    // `owner` is the presets window; the lists and the text history come from the main window.
-    frmEditPreset(PresetEditRecord& PresetEdit, const frmMain& main, Dialogs& dialogs, QWidget* owner);
+    // `owner` is the presets window.
+    frmEditPreset(PresetEditRecord& PresetEdit, const PresetEditorContext& context, Dialogs& dialogs, QWidget* owner);
 
     QLineEdit* PresetName = nullptr;
     QComboBox* TimeZone = nullptr;
@@ -55,7 +64,3 @@ private:
     PresetEditRecord& m_edit;
     Dialogs& m_dialogs;
 };
-
-// True when a key typed into a field holding `text` must be discarded: a printable character at the limit with
-// nothing selected. What the field may hold at all is its validator's business.
-bool RefusePresetKey(const QString& typed, const QString& text, int limit, bool hasSelection);

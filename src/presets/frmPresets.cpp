@@ -5,7 +5,6 @@
 #include "platform/Dialogs.h"
 #include "presets/PresetList.h"
 #include "ui/Twips.h"
-#include "ui/main/frmMain.h"
 
 #include <QComboBox>
 #include <QCursor>
@@ -33,16 +32,17 @@ void releaseFreedMemory()
 
 } // namespace
 
-frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs, const QString& presetFile)
-    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+frmPresets::frmPresets(QWidget* owner, SettingsStore& settings, Dialogs& dialogs, PresetEditorContext context,
+                       const QString& presetFile)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
-      m_main(main), m_dialogs(dialogs), m_table(settings, dialogs, presetFile)
+      m_owner(owner), m_context(std::move(context)), m_dialogs(dialogs), m_table(settings, dialogs, presetFile)
 {
     // Over the main window only: a summary or map window opened from the Help menu stays usable.
     setWindowModality(Qt::WindowModal);
     setObjectName(QStringLiteral("frmPresets"));
     setWindowTitle(QStringLiteral("Quillmarch -- Presets Selection"));
-    const double dpi = LogicalDpi(&main);
+    const double dpi = LogicalDpi(owner);
     setFixedSize(TwipsToPixels(8040, dpi), TwipsToPixels(3120, dpi));
     const auto place = [dpi](QWidget* w, const char* name, QRectF twips) {
         w->setObjectName(QString::fromLatin1(name));
@@ -92,7 +92,7 @@ frmPresets::frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
     connect(&m_table, &PresetTable::presetAdded, this, &frmPresets::listAdd);
     connect(&m_table, &PresetTable::presetRemoved, this, &frmPresets::listRemove);
     runEditor = [this](PresetEditRecord& edit) {
-        frmEditPreset editor(edit, m_main, m_dialogs, this);
+        frmEditPreset editor(edit, m_context, m_dialogs, this);
         editor.exec();
     };
     Form_Load();
@@ -111,8 +111,10 @@ frmPresets::~frmPresets()
 
 void frmPresets::Form_Load()
 {
-    const double dpi = LogicalDpi(&m_main);
-    move(m_main.pos() + QPoint(TwipsToPixels(400, dpi), TwipsToPixels(400, dpi)));
+    if (m_owner) {
+        const double dpi = LogicalDpi(m_owner);
+        move(m_owner->pos() + QPoint(TwipsToPixels(400, dpi), TwipsToPixels(400, dpi)));
+    }
     const bool loaded = m_table.LoadPresets();
     {
         // The whole list in one pass: entered one by one, a full table took most of a minute.
@@ -300,17 +302,12 @@ void frmPresets::SelectButton_Click()
     const int i = m_table.FindPreset(PresetName->currentText());
     if (i < 0)
         return;
-    // Through the main window's own controls, so its change handling treats them as the operator's edits.
-    const PresetRecord preset = m_table.preset(qint16(i));
-    m_main.TimeZone->setCurrentIndex(preset.ZoneIndex);
-    m_main.Daylight->setCurrentIndex(preset.DaylightIndex);
-    m_main.TextDisplay->setEditText(preset.DisplayText);
-    m_main.repaint();
+    m_chosen = m_table.preset(qint16(i));
     accept();
 }
 
 void frmPresets::HelpButton_Click()
 {
-    if (m_main.showHelpMenu)
-        m_main.showHelpMenu(QCursor::pos());
+    if (showHelpMenu)
+        showHelpMenu(QCursor::pos());
 }

@@ -5,6 +5,7 @@
 #include "presets/frmEditPreset.h"
 
 #include <QDialog>
+#include <optional>
 
 class Dialogs;
 class QComboBox;
@@ -12,15 +13,15 @@ class QLineEdit;
 class QPushButton;
 class PresetListModel;
 class SettingsStore;
-class frmMain;
 
 class frmPresets : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Loads the table from `presetFile` (the default path in the program) each time the window is made.
-    frmPresets(frmMain& main, SettingsStore& settings, Dialogs& dialogs,
+    // Loads the table from `presetFile` (the default path in the program) each time the window is made; shown over
+    // `owner`, the window the chosen preset is for.
+    frmPresets(QWidget* owner, SettingsStore& settings, Dialogs& dialogs, PresetEditorContext context,
                const QString& presetFile = PresetTable::DefaultFilePath());
     ~frmPresets() override;
 
@@ -28,6 +29,9 @@ public:
     int FindListPosition(const QString& name) const;
     // Shows the editor; tests replace it to play the operator's part.
     std::function<void(PresetEditRecord&)> runEditor;
+    std::function<void(const QPoint& globalPos)> showHelpMenu;
+    // The preset Select took, for the owner to put into its fields; none when the window was left otherwise.
+    const std::optional<PresetRecord>& chosen() const { return m_chosen; }
 
     QComboBox* PresetName = nullptr;
     QPushButton* EditButton = nullptr;
@@ -59,10 +63,12 @@ private:
     void listRemove(qint16 position);
     void select(int listPosition);
 
-    frmMain& m_main;
+    QWidget* m_owner;
+    PresetEditorContext m_context;
     Dialogs& m_dialogs;
     PresetTable m_table;
     PresetNameOrder m_order;
     PresetListModel* m_list = nullptr; // the list's entries
     PresetEditRecord m_PresetEdit;
+    std::optional<PresetRecord> m_chosen;
 };

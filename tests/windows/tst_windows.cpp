@@ -103,7 +103,9 @@ struct Editor
     QString group(int g) const { return settings.GetSetting(QStringLiteral("Group-") + IndexToLetter(g), {}); }
     std::unique_ptr<frmPresets> openPresets()
     {
-        auto presets = std::make_unique<frmPresets>(*window, settings, dialogs, presetsFile);
+        auto presets = std::make_unique<frmPresets>(
+            window.get(), settings, dialogs, PresetEditorContext{window->editor().textHistory(), window->utcNow},
+            presetsFile);
         presets->runEditor = [this](PresetEditRecord& edit) {
             editorSaw << edit;
             edit = operatorLeaves.takeFirst();
@@ -510,7 +512,8 @@ void tst_Windows::choosingByPlace()
     std::unique_ptr<frmEditPreset> editor;
     QComboBox *zoneList = e.window->TimeZone, *daylightList = e.window->Daylight;
     if (inPreset) {
-        editor = std::make_unique<frmEditPreset>(edit, *e.window, e.dialogs, e.window.get());
+        editor = std::make_unique<frmEditPreset>(
+            edit, PresetEditorContext{e.window->editor().textHistory(), e.window->utcNow}, e.dialogs, e.window.get());
         editor->show();
         editor->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), editor.get());

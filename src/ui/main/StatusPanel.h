@@ -1,8 +1,9 @@
-// One text panel of the main window's status bar: a text that does not fit is cut visibly ("…") and shown whole
+// The main window's status bar and its text panels: a text that does not fit is cut visibly ("…") and shown whole
 // in the tooltip, never cut without a sign.
 #pragma once
 
 #include <QLabel>
+#include <array>
 
 class StatusPanel : public QLabel
 {
@@ -26,4 +27,24 @@ private:
     QString m_full;
     QString m_detail;
     int m_widest = 0;
+};
+
+// A row of sunken text panels (QStatusBar would add separators and a size grip and clip the frames): sending
+// status, link, date, time; and below them the PC clock's synchronisation, which the first row has no room for.
+class MainStatusBar : public QWidget
+{
+public:
+    static constexpr int kPanelCount = 5;
+
+    explicit MainStatusBar(QWidget* parent);
+    // Panels 2 to 4 get their designed widths in twips; panel 1 takes the rest.
+    void fitPanels(double dpi);
+    // `panel` counts from 1; `detail` is the panel's own tooltip.
+    void setText(int panel, const QString& text, const QString& detail = QString());
+    QString text(int panel) const;
+    // The clocks copy a wrong PC clock faithfully: that case must stand out.
+    void showClockSync(const QString& text, const QString& detail, bool synchronized);
+
+private:
+    std::array<StatusPanel*, kPanelCount> m_panels{};
 };

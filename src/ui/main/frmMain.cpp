@@ -1,8 +1,6 @@
 #include "ui/main/frmMain.h"
 
 #include "app/TimeReports.h"
-#include "model/Blanks.h"
-#include "model/ClockList.h"
 #include "model/CodeTables.h"
 #include "model/SettingsStore.h"
 #include "platform/ClockSync.h"
@@ -20,7 +18,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,26 +25,37 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QToolTip>
-#include <QVBoxLayout>
 
 namespace {
-// One status row more than the design: the fifth panel (the PC clock's synchronisation) gets a row of its own,
-// since the first row has no room left for it.
+// One status row more than the design: the fifth panel (the PC clock's synchronisation) gets a row of its own.
 constexpr double kStatusRowHeight = 315;
 constexpr double kClientWidth = 7815, kClientHeight = 3240 + kStatusRowHeight;
-// Widths of status panels 2 to 4; panel 1 takes the rest.
-constexpr double kPanelWidths[4] = {0, 1600, 1900, 1000};
-constexpr int kTextLimit = 20;
-constexpr int kHistorySaved = 10;
 const QChar kTab(9);
-const QChar kCR(13);
 const QString kCaption = QStringLiteral(" Quillmarch from Orvale Instruments");
+
+// The list changes under the field; its text, its cursor and the signals that would report them must not.
+void showHistory(QComboBox* combo, const QStringList& entries)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    if (items == entries)
+        return;
+    const QSignalBlocker blocker(combo);
+    const QString text = combo->currentText();
+    const int cursor = combo->lineEdit()->cursorPosition();
+    combo->clear();
+    combo->addItems(entries);
+    combo->setCurrentIndex(-1);
+    combo->setEditText(text);
+    combo->lineEdit()->setCursorPosition(cursor);
+}
 } // namespace
 
 frmMain::frmMain(SettingsStore& settings, GroupTables& tables, Dialogs& dialogs, Sounds& sounds, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      m_settings(settings), m_tables(tables), m_dialogs(dialogs), m_sounds(sounds)
+      m_settings(settings), m_tables(tables), m_dialogs(dialogs), m_sounds(sounds), m_editor(tables, settings)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kCaption);
@@ -55,6 +63,7 @@ frmMain::frmMain(SettingsStore& settings, GroupTables& tables, Dialogs& dialogs,
     // validation (installed later, hence asked first) can veto Enter before Apply is pressed here.
     qApp->installEventFilter(this);
     buildControls();
+    wireControls();
 }
 
 void frmMain::buildControls()
@@ -102,6 +111,8 @@ void frmMain::buildControls()
     ApplyButton = button("ApplyButton", QStringLiteral("&Apply"), {5130, 2415, 1185, 330});
     ExitButton = button("ExitButton", QStringLiteral("Exit"), {6450, 2415, 1185, 330});
     HelpButton = button("HelpButton", QStringLiteral("Help..."), {6450, 330, 1185, 330});
+    sbStatusBar = new MainStatusBar(this);
+    m_layout.append({sbStatusBar, QRectF(0, 2925, kClientWidth, 2 * kStatusRowHeight)});
 
     for (int i = 0; i < kGroupCount; ++i)
         GroupLetter->addItem(IndexToLetter(i));
@@ -116,30 +127,13 @@ void frmMain::buildControls()
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
     for (QWidget* w : tabOrder)
         w->setFocusPolicy(Qt::StrongFocus);
+}
 
-    // A row of sunken text panels; QStatusBar would add separators and a size grip and clip the frames.
-    sbStatusBar = new QWidget(this);
-    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
-    m_layout.append({sbStatusBar, QRectF(0, 2925, kClientWidth, 2 * kStatusRowHeight)});
-    auto* rows = new QVBoxLayout(sbStatusBar);
-    rows->setContentsMargins(1, 1, 1, 1);
-    rows->setSpacing(2);
-    auto* row = new QHBoxLayout;
-    row->setSpacing(2);
-    rows->addLayout(row);
-    for (int i = 0; i < 4; ++i) {
-        auto* panel = new StatusPanel(sbStatusBar);
-        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        // Panel 1 takes what the others leave and shows what fits; the link, date and time panels fit their texts.
-        panel->setSizePolicy(i == 0 ? QSizePolicy::Ignored : QSizePolicy::Fixed, QSizePolicy::Ignored);
-        row->addWidget(panel, i == 0 ? 1 : 0);
-        m_panels[size_t(i)] = panel;
-    }
-    auto* clockPanel = new StatusPanel(sbStatusBar);
-    clockPanel->setObjectName(QStringLiteral("Panel5"));
-    clockPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    rows->addWidget(clockPanel);
-    m_panels[4] = clockPanel;
+void frmMain::wireControls()
+{
+    connect(&m_editor, &GroupEditor::showing, this, &frmMain::showFields);
+    connect(&m_editor, &GroupEditor::editStateChanged, this, &frmMain::showEditState);
+    connect(&m_editor, &GroupEditor::historiesChanged, this, &frmMain::showHistories);
 
     connect(GroupLetter, &QComboBox::currentIndexChanged, this, &frmMain::GroupLetter_Click);
     connect(GroupClockNumbers, &QComboBox::activated, this, &frmMain::GroupClockNumbers_Click);
@@ -173,20 +167,17 @@ frmMain::~frmMain()
     m_validation = nullptr;
     for (QObject* child : findChildren<QObject*>())
         disconnect(child, nullptr, this, nullptr);
+    disconnect(&m_editor, nullptr, this, nullptr);
 }
 
 void frmMain::Form_Load()
 {
-    // 1: size, control positions and placement, in pixels from the twips of the design.
+    // Pixels from the twips of the design.
     const double dpi = LogicalDpi(this);
     setFixedSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
     for (const auto& [widget, twips] : m_layout)
         PlaceInTwips(widget, twips, dpi);
-    for (int i = 1; i < 4; ++i) {
-        m_panels[size_t(i)]->setFixedWidth(TwipsToPixels(kPanelWidths[i], dpi));
-        // Room for a longer link name or date; panel 1 keeps at least a fifth of the bar.
-        m_panels[size_t(i)]->setGrowth(TwipsToPixels(kPanelWidths[i] + (i == 1 ? 1000 : 300), dpi));
-    }
+    sbStatusBar->fitPanels(dpi);
 
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const float left =
@@ -198,35 +189,16 @@ void frmMain::Form_Load()
                         PixelsToTwips(width(), dpi), PixelsToTwips(height(), dpi));
     move(TwipsToPixels(place.x(), dpi), TwipsToPixels(place.y(), dpi));
 
-    // 2 to 4: the history lists, at most ten entries each (a tenth keeps the rest of the text).
-    const auto loadHistory = [this](QComboBox* list, const QString& key) {
-        const QStringList pieces = m_settings.GetSetting(key, QString()).split(kTab);
-        QStringList kept;
-        for (int i = 0; i < pieces.size() && i < kHistorySaved; ++i)
-            kept << (i == kHistorySaved - 1 ? pieces.mid(i).join(kTab) : pieces[i]);
-        const QSignalBlocker blocker(list);
-        for (const QString& piece : kept) {
-            const QString entry = TrimBlanks(piece).toString();
-            if (!entry.isEmpty())
-                list->addItem(entry);
-        }
-        list->setCurrentIndex(-1);
-        list->setEditText(QString());
-    };
-    loadHistory(GroupClockNumbers, QStringLiteral("ClockNumberHistory"));
-    TextKeyPending = false;
-    loadHistory(TextDisplay, QStringLiteral("TextDisplayHistory"));
-
-    // 5, 6: the group shown last.
-    const QString stored = m_settings.GetSetting(QStringLiteral("Group"), QStringLiteral("A"));
-    int index = stored.isEmpty() ? -1 : LetterToIndex(stored);
-    if (index < 0 || index >= kGroupCount)
-        index = 0;
-    ShowGroup(index);
+    ShowGroup(m_editor.load());
     GroupLetter->setFocus();
 }
 
 void frmMain::ShowGroup(int index)
+{
+    m_editor.show(index);
+}
+
+void frmMain::showFields(int index)
 {
     // Selecting the letter here must not count as the operator changing the group.
     m_inShowGroup = true;
@@ -235,100 +207,72 @@ void frmMain::ShowGroup(int index)
     GroupClockNumbers->setEditText(FormatClockList(group.Clocks));
     TimeZone->setCurrentIndex(group.ZoneIndex < TimeZone->count() ? group.ZoneIndex : 0);
     Daylight->setCurrentIndex(group.DaylightIndex < Daylight->count() ? group.DaylightIndex : 0);
-    TextDisplay->setEditText(group.DisplayText.left(kTextLimit));
-    ShownGroupIndex = index;
-    ShownGroup = group;
+    TextDisplay->setEditText(group.DisplayText.left(GroupEditor::kTextShown));
     m_inShowGroup = false;
-    SetEditState(false);
 }
 
 void frmMain::SetEditState(bool flag)
 {
-    CancelButton->setEnabled(flag);
-    ApplyButton->setEnabled(flag);
+    m_editor.setModified(flag);
+}
+
+void frmMain::showEditState(bool modified)
+{
+    CancelButton->setEnabled(modified);
+    ApplyButton->setEnabled(modified);
     for (QPushButton* b : {CancelButton, PresetsButton, HelpButton, ExitButton})
         b->setDefault(false);
     ApplyButton->setDefault(true);
 }
 
-void frmMain::putOnTop(QComboBox* list, const QString& entry)
+void frmMain::showHistories()
 {
-    // The list changes under the field; its text, and the signals that would report it, must not.
-    const QSignalBlocker blocker(list);
-    const QString text = list->currentText();
-    const int cursor = list->lineEdit()->cursorPosition();
-    list->insertItem(0, entry);
-    for (int i = list->count() - 1; i >= 1; --i) {
-        if (list->itemText(i) == entry)
-            list->removeItem(i);
-    }
-    list->setCurrentIndex(-1);
-    list->setEditText(text);
-    list->lineEdit()->setCursorPosition(cursor);
+    showHistory(GroupClockNumbers, m_editor.clockHistory());
+    showHistory(TextDisplay, m_editor.textHistory());
 }
 
-void frmMain::AddTextHistory(const QString& text)
+void frmMain::TakePreset(int zoneIndex, int daylightIndex, const QString& text)
 {
-    const QString t = TrimBlanks(text).toString();
-    if (!t.isEmpty())
-        putOnTop(TextDisplay, t);
+    // Through the controls, so their change handling treats the preset as the operator's edits.
+    TimeZone->setCurrentIndex(zoneIndex);
+    Daylight->setCurrentIndex(daylightIndex);
+    TextDisplay->setEditText(text);
+    repaint();
 }
 
 void frmMain::GroupLetter_Click(int index)
 {
-    if (InGroupRevert || m_inShowGroup || index == ShownGroupIndex || index < 0)
+    if (m_inGroupRevert || m_inShowGroup || index < 0)
         return;
-    if (CancelButton->isEnabled()) {
-        m_dialogs.MsgBox(QStringLiteral("Please CANCEL or APPLY your changes") + kCR +
-                             QStringLiteral("before changing the Group Letter Selection"),
-                         MsgButtons::Ok, MsgIcon::None, MsgResult::Ok);
-        InGroupRevert = true;
-        GroupLetter->setCurrentIndex(ShownGroupIndex);
-        InGroupRevert = false;
+    const QString refusal = m_editor.changeGroup(index);
+    if (refusal.isEmpty())
         return;
-    }
-    ShowGroup(index);
-    m_settings.SaveSetting(QStringLiteral("Group"), IndexToLetter(index));
-}
-
-bool frmMain::checkClockList(ClockFlags& flags)
-{
-    const QString error = ParseClockList(flags, GroupClockNumbers->currentText());
-    if (!error.isEmpty())
-        m_dialogs.MsgBox(QStringLiteral("INPUT ERROR IN CLOCK NUMBER LIST") + kCR + error, MsgButtons::Ok,
-                         MsgIcon::None, MsgResult::Ok);
-    return error.isEmpty();
+    m_dialogs.MsgBox(refusal, MsgButtons::Ok, MsgIcon::None, MsgResult::Ok);
+    m_inGroupRevert = true;
+    GroupLetter->setCurrentIndex(m_editor.shownIndex());
+    m_inGroupRevert = false;
 }
 
 bool frmMain::GroupClockNumbers_Validate()
 {
-    ClockFlags flags{};
-    if (!checkClockList(flags))
+    const GroupEditor::ListCheck check = m_editor.checkClockList(GroupClockNumbers->currentText());
+    if (!check.error.isEmpty()) {
+        m_dialogs.MsgBox(check.error, MsgButtons::Ok, MsgIcon::None, MsgResult::Ok);
         return false;
-    const QString canonical = FormatClockList(flags);
-    if (!canonical.isEmpty())
-        putOnTop(GroupClockNumbers, canonical);
-    if (FormatClockList(ShownGroup.Clocks) != canonical) {
-        GroupClockNumbers->setEditText(canonical);
-        SetEditState(true);
     }
+    if (check.rewrite)
+        GroupClockNumbers->setEditText(check.canonical);
     return true;
 }
 
 void frmMain::GroupClockNumbers_Click(int index)
 {
-    if (GroupClockNumbers->itemText(index) != FormatClockList(ShownGroup.Clocks))
-        SetEditState(true);
+    m_editor.clockListPicked(GroupClockNumbers->itemText(index));
 }
 
 void frmMain::GroupClockNumbers_Change(const QString&)
 {
-    SetEditState(true);
-}
-
-void frmMain::GroupClockNumbers_KeyPress(const QKeyEvent*)
-{
-    SetEditState(true);
+    m_editor.clockListEdited();
 }
 
 void frmMain::TimeZone_Click()
@@ -343,16 +287,7 @@ void frmMain::Daylight_Click()
 
 bool frmMain::TextDisplay_KeyPress(const QKeyEvent* key)
 {
-    const QString typed = key->text();
-    if (typed.isEmpty()) // arrows, Home, Shift...: no character, no key press
-        return false;
-    const char16_t first = typed.at(0).unicode();
-    const bool printable = first >= 32 && first != 127;
-    if (printable && TextDisplay->currentText().size() == kTextLimit && !TextDisplay->lineEdit()->hasSelectedText())
-        return true;
-    SetEditState(true);
-    TextKeyPending = true;
-    return false;
+    return m_editor.textKey(key->text(), TextDisplay->currentText(), TextDisplay->lineEdit()->hasSelectedText());
 }
 
 void frmMain::TextDisplay_Change(const QString& text)
@@ -366,103 +301,50 @@ void frmMain::TextDisplay_Change(const QString& text)
         TextDisplay->lineEdit()->setCursorPosition(cursor);
         return;
     }
-    if (TextKeyPending) {
-        TextKeyPending = false;
-        return;
-    }
-    if (text != shownText())
-        SetEditState(true);
-    AddTextHistory(text);
+    m_editor.textChanged(text);
 }
 
 void frmMain::TextDisplay_Click(int index)
 {
-    if (TextDisplay->itemText(index) != shownText())
-        SetEditState(true);
+    m_editor.textPicked(TextDisplay->itemText(index));
 }
 
 bool frmMain::TextDisplay_Validate()
 {
-    const QString t = TrimBlanks(TextDisplay->currentText()).toString();
-    AddTextHistory(t);
-    if (t != shownText()) {
-        SetEditState(true);
-        if (t != TextDisplay->currentText())
-            TextDisplay->setEditText(t);
-    }
+    const QString shown = m_editor.checkText(TextDisplay->currentText());
+    if (shown != TextDisplay->currentText())
+        TextDisplay->setEditText(shown);
     return true;
 }
 
 void frmMain::ApplyButton_Click()
 {
-    // Enter or Alt+A can press Apply while the focus is elsewhere: a bad list must never reach the group. Only
-    // leaving the field puts a list into its history, so this check leaves the history alone.
-    ClockFlags wanted{};
-    if (!checkClockList(wanted)) {
+    const EditedFields fields{GroupClockNumbers->currentText(), TimeZone->currentIndex(), Daylight->currentIndex(),
+                              TextDisplay->currentText()};
+    const ApplyResult result = m_editor.apply(
+        fields,
+        [this](const MoveQuestion& question) {
+            return m_dialogs.MsgBox(question.text, MsgButtons::YesNoCancel, MsgIcon::Question, MsgResult::Cancel);
+        },
+        [this](int group) { ApplyGroup(m_tables, group); });
+    switch (result.end) {
+    case ApplyResult::End::Refused:
+        m_dialogs.MsgBox(result.message, MsgButtons::Ok, MsgIcon::None, MsgResult::Ok);
         GroupClockNumbers->setFocus();
-        return;
+        break;
+    case ApplyResult::End::Cancelled:
+        break;
+    case ApplyResult::End::Applied:
+        SaveWindowSettings();
+        ApplyGroup(m_tables, result.handOver);
+        GroupLetter->setFocus();
+        break;
     }
-    const int sel = GroupLetter->currentIndex();
-    bool listChanged = false;
-    for (int g = 0; g < kGroupCount; ++g) {
-        if (g == sel)
-            continue;
-        ClockFlags shared{};
-        int n = 0;
-        for (size_t c = 0; c < shared.size(); ++c) {
-            shared[c] = m_tables.EditGroups[size_t(g)].Clocks[c] && wanted[c];
-            n += shared[c];
-        }
-        if (n == 0)
-            continue;
-        const QString question =
-            n == 1 ? QStringLiteral("Clock Number ") + FormatClockList(shared) +
-                         QStringLiteral(" is currently in Group ") + IndexToLetter(g) + kCR +
-                         QStringLiteral("Do you want to MOVE it to Group ") + IndexToLetter(sel) + QLatin1Char('?')
-                   : QStringLiteral("Clock Numbers ") + FormatClockList(shared) +
-                         QStringLiteral(" are currently in Group ") + IndexToLetter(g) + kCR +
-                         QStringLiteral("Do you want to MOVE them to Group ") + IndexToLetter(sel) + QLatin1Char('?');
-        const MsgResult answer =
-            m_dialogs.MsgBox(question, MsgButtons::YesNoCancel, MsgIcon::Question, MsgResult::Cancel);
-        if (answer == MsgResult::Yes) {
-            for (size_t c = 0; c < shared.size(); ++c)
-                if (shared[c])
-                    m_tables.EditGroups[size_t(g)].Clocks[c] = false;
-            ApplyGroup(m_tables, g);
-            SaveGroup(m_tables, m_settings, g);
-        } else if (answer == MsgResult::No) {
-            for (size_t c = 0; c < shared.size(); ++c)
-                if (shared[c])
-                    wanted[c] = false;
-            listChanged = true;
-        } else {
-            CancelButton_Click();
-            return;
-        }
-    }
-    if (listChanged)
-        GroupClockNumbers->setEditText(FormatClockList(wanted));
-    GroupRecord& group = m_tables.EditGroups[size_t(sel)];
-    ParseClockList(group.Clocks, GroupClockNumbers->currentText());
-    group.ZoneIndex = qint16(TimeZone->currentIndex());
-    group.DaylightIndex = qint16(Daylight->currentIndex());
-    // A longer stored text is shown cut to 20; untouched, it stays whole.
-    if (TextDisplay->currentText() != shownText())
-        group.DisplayText = TextDisplay->currentText();
-    ShowGroup(sel);
-    if (m_settings.GetSetting(QStringLiteral("Group"), QStringLiteral("A")) != IndexToLetter(sel))
-        m_settings.SaveSetting(QStringLiteral("Group"), IndexToLetter(sel));
-    SaveGroup(m_tables, m_settings, sel);
-    SaveWindowSettings();
-    ApplyGroup(m_tables, sel);
-    GroupLetter->setFocus();
 }
 
 void frmMain::CancelButton_Click()
 {
-    const int index = GroupLetter->currentIndex();
-    m_tables.EditGroups[size_t(index)] = ShownGroup;
-    ShowGroup(index);
+    m_editor.cancel();
 }
 
 void frmMain::ExitButton_Click()
@@ -481,7 +363,7 @@ void frmMain::HelpButton_Click()
 {
     if (showHelpMenu)
         showHelpMenu(QCursor::pos());
-    SetEditState(ApplyButton->isEnabled());
+    SetEditState(m_editor.modified());
     GroupLetter->setFocus();
 }
 
@@ -503,23 +385,12 @@ QString frmMain::shownTimeTip() const
 
 bool frmMain::Form_KeyDown(const QKeyEvent* key)
 {
-    const Qt::KeyboardModifiers shift =
-        key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    int code = 0;
-    if (shift == Qt::NoModifier && key->key() == Qt::Key_F5)
-        code = 236;
-    else if (shift == Qt::NoModifier && key->key() == Qt::Key_F6)
-        code = 172;
-    else if (shift == Qt::NoModifier && key->key() == Qt::Key_F7)
-        code = 156;
-    else if (shift == Qt::ShiftModifier && key->key() == Qt::Key_F8)
-        code = 220;
+    const int code = CommandCodeForKey(key->key(), key->modifiers());
     if (code == 0)
         return false;
-    // A command still waiting for its take-over: this key is ignored, not queued.
-    if (InKeyCommand)
+    if (m_inKeyCommand)
         return true;
-    InKeyCommand = true;
+    m_inKeyCommand = true;
     if (!ManufacturingMode) {
         frmMfgMode password(m_dialogs, m_sounds, this);
         password.exec();
@@ -527,20 +398,15 @@ bool frmMain::Form_KeyDown(const QKeyEvent* key)
             ManufacturingMode = true;
             setWindowTitle(windowTitle() + QStringLiteral("  [ MANUFACTURING MODE ]"));
         }
-    } else if (code != 220 || m_dialogs.MsgBox(QStringLiteral("Reset Clock(s) to Factory Defaults") + kCR +
-                                                   QStringLiteral("ARE YOU SURE?"),
-                                               MsgButtons::YesNo, MsgIcon::None, MsgResult::Yes,
-                                               QStringLiteral("Quillmarch Factory Reset")) == MsgResult::Yes) {
-        const int idx = GroupLetter->currentIndex();
-        if (commandElsewhere) {
-            commandElsewhere(idx, code);
-        } else {
-            m_tables.EditGroups[size_t(idx)].CommandCode = qint16(code);
-            ApplyGroup(m_tables, idx);
-            m_tables.EditGroups[size_t(idx)].CommandCode = 0;
-        }
+    } else if (code != kFactoryResetCode ||
+               m_dialogs.MsgBox(GroupEditor::factoryResetQuestion(), MsgButtons::YesNo, MsgIcon::None, MsgResult::Yes,
+                                QStringLiteral("Quillmarch Factory Reset")) == MsgResult::Yes) {
+        if (commandElsewhere)
+            commandElsewhere(m_editor.shownIndex(), code);
+        else
+            m_editor.giveCommand(code, [this](int group) { ApplyGroup(m_tables, group); });
     }
-    InKeyCommand = false;
+    m_inKeyCommand = false;
     return true;
 }
 
@@ -584,7 +450,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     if (widget == TextDisplay)
         return TextDisplay_KeyPress(key);
     if (widget == GroupClockNumbers && !key->text().isEmpty())
-        GroupClockNumbers_KeyPress(key);
+        m_editor.clockListEdited();
     return false;
 }
 
@@ -603,27 +469,17 @@ void frmMain::SaveWindowSettings()
                 m_settings.SaveSetting(keys[i], StoredCoordinateText(current[i]));
         }
     }
-    const auto saveHistory = [this](QComboBox* list, const QString& key) {
-        QStringList entries;
-        for (int i = 0; i < list->count() && i < kHistorySaved; ++i)
-            entries << list->itemText(i);
-        const QString text = entries.join(kTab);
-        if (text != m_settings.GetSetting(key, QString()))
-            m_settings.SaveSetting(key, text);
-    };
-    saveHistory(GroupClockNumbers, QStringLiteral("ClockNumberHistory"));
-    saveHistory(TextDisplay, QStringLiteral("TextDisplayHistory"));
+    m_editor.saveHistories();
 }
 
 void frmMain::setPanelText(int panel, const QString& text)
 {
-    if (panel >= 1 && panel <= kPanelCount)
-        m_panels[size_t(panel - 1)]->setFullText(text);
+    sbStatusBar->setText(panel, text);
 }
 
 QString frmMain::panelText(int panel) const
 {
-    return panel >= 1 && panel <= kPanelCount ? m_panels[size_t(panel - 1)]->fullText() : QString();
+    return sbStatusBar->text(panel);
 }
 
 void frmMain::showClockSync(const ClockSyncState& state)
@@ -633,10 +489,7 @@ void frmMain::showClockSync(const ClockSyncState& state)
 
 void frmMain::showClockSync(const QString& text, const QString& detail, bool synchronized)
 {
-    StatusPanel* panel = m_panels[4];
-    panel->setFullText(text, detail);
-    // The clocks copy a wrong PC clock faithfully: that case must stand out.
-    panel->setStyleSheet(synchronized ? QString() : QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
+    sbStatusBar->showClockSync(text, detail, synchronized);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

@@ -1,6 +1,7 @@
-// The main window: the frame with its status bar and remembered position, and the group editor inside it.
+// The main window: the frame with its status bar and remembered position, and the view of the group editor.
 #pragma once
 
+#include "app/GroupEditor.h"
 #include "app/StatusPanels.h"
 #include "model/GroupTable.h"
 
@@ -9,11 +10,11 @@ struct ClockSyncState;
 #include <QDateTime>
 #include <QPointer>
 #include <QWidget>
-#include <array>
 #include <functional>
 
 class Dialogs;
 class FocusValidation;
+class MainStatusBar;
 class QComboBox;
 class QKeyEvent;
 class QLabel;
@@ -21,7 +22,6 @@ class QPushButton;
 class QToolButton;
 class SettingsStore;
 class Sounds;
-class StatusPanel;
 
 class frmMain : public QWidget, public StatusPanels
 {
@@ -36,7 +36,11 @@ public:
     void SaveWindowSettings();
     void ShowGroup(int index);
     void SetEditState(bool flag);
-    void AddTextHistory(const QString& text);
+    // A preset chosen in the presets window, put into this window's fields as the operator's own edits.
+    void TakePreset(int zoneIndex, int daylightIndex, const QString& text);
+
+    // The editor's rules, which these controls show.
+    const GroupEditor& editor() const { return m_editor; }
 
     void setPanelText(int panel, const QString& text) override;
     QString panelText(int panel) const override;
@@ -70,11 +74,9 @@ public:
     QPushButton* ApplyButton = nullptr;
     QPushButton* ExitButton = nullptr;
     QPushButton* HelpButton = nullptr;
-    QWidget* sbStatusBar = nullptr;
+    MainStatusBar* sbStatusBar = nullptr;
 
     bool ManufacturingMode = false; // unlocked by the password, for the rest of the run
-    int ShownGroupIndex = 0;
-    GroupRecord ShownGroup;
 
 signals:
     // The window has closed the other windows and saved its settings; the program ends now.
@@ -101,30 +103,28 @@ private slots:
 
 private:
     void buildControls();
-    bool checkClockList(ClockFlags& flags); // parses the field; says what is wrong with it
+    void wireControls();
+    // Mirrors of the editor: the group's fields, the buttons' state, the two history lists.
+    void showFields(int index);
+    void showEditState(bool modified);
+    void showHistories();
     bool GroupClockNumbers_Validate();
     bool TextDisplay_Validate();
-    void GroupClockNumbers_KeyPress(const QKeyEvent* key);
     bool TextDisplay_KeyPress(const QKeyEvent* key); // true when the key is discarded
     bool Form_KeyDown(const QKeyEvent* key);         // true when it was a command key
     void Form_Unload();
     // "Clocks with these codes show ... now; next change ...", for the two lists' tooltips.
     QString shownTimeTip() const;
-    void putOnTop(QComboBox* list, const QString& entry); // history: entry first, no duplicates
-    // What ShowGroup put in the text field; a longer stored text is not changed by being shown cut.
-    QString shownText() const { return ShownGroup.DisplayText.left(20); }
 
     SettingsStore& m_settings;
     GroupTables& m_tables;
     Dialogs& m_dialogs;
     Sounds& m_sounds;
+    GroupEditor m_editor;
     FocusValidation* m_validation = nullptr;
-    static constexpr int kPanelCount = 5;
-    std::array<StatusPanel*, kPanelCount> m_panels{};
     QList<QPair<QWidget*, QRectF>> m_layout; // twips
-    bool TextKeyPending = false;
-    bool InGroupRevert = false;
-    bool InKeyCommand = false;
+    bool m_inGroupRevert = false; // the letter is being put back: its change is none of the operator's
+    bool m_inKeyCommand = false;  // a command key's hand-over waits: another key is ignored, not queued
     bool m_inShowGroup = false;
     bool m_unloaded = false;
     QList<QPointer<QWidget>> m_openedWindows;
