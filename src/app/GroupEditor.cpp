@@ -38,8 +38,7 @@ int CommandCodeForKey(int key, Qt::KeyboardModifiers modifiers)
 
 GroupEditor::GroupEditor(GroupTables& tables, SettingsStore& settings, QObject* parent)
     : QObject(parent), m_tables(tables), m_settings(settings)
-{
-}
+{}
 
 int GroupEditor::load()
 {
@@ -200,7 +199,8 @@ QString GroupEditor::moveQuestionText(int fromGroup, int toGroup, const ClockFla
     return (one ? QStringLiteral("Clock Number ") : QStringLiteral("Clock Numbers ")) + FormatClockList(clocks) +
            (one ? QStringLiteral(" is currently in Group ") : QStringLiteral(" are currently in Group ")) +
            IndexToLetter(fromGroup) + kCR +
-           (one ? QStringLiteral("Do you want to MOVE it to Group ") : QStringLiteral("Do you want to MOVE them to Group ")) +
+           (one ? QStringLiteral("Do you want to MOVE it to Group ")
+                : QStringLiteral("Do you want to MOVE them to Group ")) +
            IndexToLetter(toGroup) + QLatin1Char('?');
 }
 

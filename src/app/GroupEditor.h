@@ -32,7 +32,7 @@ struct ApplyResult
 {
     enum class End { Applied, Cancelled, Refused };
     End end = End::Refused;
-    QString message; // Refused: the clock list's error, to show
+    QString message;   // Refused: the clock list's error, to show
     int handOver = -1; // Applied: the group to hand to the cycle once the window's settings are saved
 };
 

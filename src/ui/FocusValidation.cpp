@@ -1,8 +1,10 @@
 #include "ui/FocusValidation.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -10,6 +12,7 @@ FocusValidation::FocusValidation(QWidget* window) : QObject(window), m_window(wi
 {
     // An application-wide filter sees a click before the clicked widget takes the focus.
     qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &FocusValidation::focusMoved);
 }
 
 FocusValidation::~FocusValidation()
@@ -36,19 +39,70 @@ QWidget* FocusValidation::controlOf(QWidget* widget) const
     return widget;
 }
 
-bool FocusValidation::validateBefore(QWidget* target)
+QWidget* FocusValidation::fieldDue(QWidget* from, QWidget* to)
 {
-    QWidget* field = controlOf(QApplication::focusWidget());
-    if (!field || !m_validators.contains(field) || m_validating)
-        return true;
-    QWidget* to = controlOf(target);
-    if (!to || to == field || !m_causes.value(to, true))
-        return true;
-    // A validator may show a message box; the clicks and keys of that box are not ours to judge.
+    QWidget* field = from && m_validators.contains(from) ? from : m_waiting.data();
+    if (!field || !to)
+        return nullptr;
+    if (to == field) { // back in the field: checked when it is left again
+        m_waiting = nullptr;
+        return nullptr;
+    }
+    if (!m_causes.value(to, true)) {
+        m_waiting = field;
+        return nullptr;
+    }
+    m_waiting = nullptr;
+    return field;
+}
+
+bool FocusValidation::runValidator(QWidget* field)
+{
+    // A validator may show a message box; the clicks, keys and focus changes of that box are not ours to judge.
     m_validating = true;
     const bool ok = m_validators.value(field)();
     m_validating = false;
     return ok;
+}
+
+bool FocusValidation::validateBefore(QWidget* target)
+{
+    if (m_validating)
+        return true;
+    m_passed = nullptr;
+    QWidget* from = controlOf(QApplication::focusWidget());
+    QWidget* to = controlOf(target);
+    QWidget* field = fieldDue(from, to);
+    if (!field)
+        return true;
+    if (!runValidator(field)) {
+        if (field != from)
+            field->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    m_passed = to;
+    return true;
+}
+
+void FocusValidation::focusMoved(QWidget* old, QWidget* now)
+{
+    if (m_validating || !now || now->window() != m_window)
+        return;
+    QWidget* to = controlOf(now);
+    if (to == m_passed) {
+        m_passed = nullptr;
+        return;
+    }
+    m_passed = nullptr;
+    QWidget* from = old && old->window() == m_window ? controlOf(old) : nullptr;
+    QPointer<QWidget> field = fieldDue(from, to);
+    if (!field)
+        return;
+    // After the move has ended: a message box in the middle of Qt's own focus change would confuse it.
+    QTimer::singleShot(0, this, [this, field] {
+        if (field && !runValidator(field))
+            field->setFocus(Qt::OtherFocusReason);
+    });
 }
 
 QWidget* FocusValidation::tabTarget(bool forward) const
@@ -89,6 +143,7 @@ bool FocusValidation::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
+    case QEvent::Shortcut: // a button's Alt+mnemonic
         return !validateBefore(widget);
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -99,8 +154,9 @@ bool FocusValidation::eventFilter(QObject* watched, QEvent* event)
             return !validateBefore(tabTarget(!(key->modifiers() & Qt::ShiftModifier)));
         if (key->key() == Qt::Key_Backtab)
             return !validateBefore(tabTarget(false));
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && m_defaultButton &&
-            m_defaultButton->isEnabled())
+        // A focused button takes Enter itself; elsewhere Enter presses the default button.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !qobject_cast<QAbstractButton*>(widget) &&
+            m_defaultButton && m_defaultButton->isEnabled())
             return !validateBefore(m_defaultButton);
         return false;
     }

@@ -1,6 +1,8 @@
 // Validation that can keep the focus: before the focus leaves a field for a control that "causes validation"
-// (by a click, Tab, Backtab, or Enter pressing the default button), the field's validator runs; when it refuses,
-// the click or key is eaten, so the focus, and the click on a button, stay where they were.
+// (by a click, Tab, Backtab, a mnemonic, or Enter pressing the default button), the field's validator runs; when it
+// refuses, the click or key is eaten, so the focus, and the click on a button, stay where they were.
+// A field left for a control that causes no validation (Presets..., Help...) waits: its validator runs as soon as the
+// focus reaches one that does, however it gets there, and a refusal takes the focus back to the field.
 #pragma once
 
 #include <QHash>
@@ -26,7 +28,8 @@ public:
     // The button Enter presses; it receives the same treatment as a click on it.
     void setDefaultButton(QWidget* button) { m_defaultButton = button; }
 
-    // Runs the focused field's validator as the focus would leave it for `target`; true when it may go.
+    // Runs the validator of the focused field, or of the field waiting, as the focus would go to `target`; true when
+    // it may go.
     bool validateBefore(QWidget* target);
 
 protected:
@@ -35,10 +38,18 @@ protected:
 private:
     QWidget* controlOf(QWidget* widget) const; // the registered control that holds `widget`, or the widget itself
     QWidget* tabTarget(bool forward) const;
+    // The field whose check is due when the focus goes from `from` to `to`, or none; a field passed over for a
+    // control that causes no validation is kept waiting.
+    QWidget* fieldDue(QWidget* from, QWidget* to);
+    bool runValidator(QWidget* field);
+    // Moves the filter did not see: a window's own setFocus after a dialog, a shortcut of another window.
+    void focusMoved(QWidget* old, QWidget* now);
 
     QWidget* m_window;
     QHash<QWidget*, std::function<bool()>> m_validators;
     QHash<QWidget*, bool> m_causes;
     QPointer<QWidget> m_defaultButton;
+    QPointer<QWidget> m_waiting; // left for a control that causes no validation, not yet checked
+    QPointer<QWidget> m_passed;  // checked for the move under way: not again when the focus arrives
     bool m_validating = false;
 };

@@ -22,6 +22,8 @@ private slots:
     void presetKeysPressTheButtonsMeant();
     void factoryResetThroughTheService();
     void codesByPlaceFromTheKeyboard();
+    void listLeftPastPresetsIsCheckedLater_data();
+    void listLeftPastPresetsIsCheckedLater();
 
 private:
     XDisplay m_display;
@@ -136,6 +138,54 @@ void tst_Scenarios::codesByPlaceFromTheKeyboard()
     QCOMPARE(s.waitForSetting("Group-A", "1\t8\t30\tOLD\t0"), "1\t8\t30\tOLD\t0");
     const auto newYork = [](const QByteArray& p) { return p.at(10) == 27 && p.at(11) == 30; }; // the codes
     QCOMPARE(s.program().line.readPackets(5000, newYork), Pty::Found);
+}
+
+void tst_Scenarios::listLeftPastPresetsIsCheckedLater_data()
+{
+    // After typing into the clock list: how the operator moves on. Presets... causes no validation, so the list's
+    // check waits for the next control that does.
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("click"); // then a click on the zone list
+    QTest::newRow("Tab past Presets to the zone list") << "Tab Tab" << false;
+    QTest::newRow("to Presets, back, and on") << "Tab shift+Tab Tab Tab" << false;
+    QTest::newRow("to Presets, then a click on the zone list") << "Tab" << true;
+    QTest::newRow("Alt+P, Esc: the focus comes back to the group letter") << "alt+p" << false;
+    QTest::newRow("Enter in the field") << "Return" << false;
+}
+
+// The list is checked, shown in its canonical form and kept in the history whatever lay between; a bad one is
+// refused there and the focus goes back to it.
+void tst_Scenarios::listLeftPastPresetsIsCheckedLater()
+{
+    QFETCH(QString, keys);
+    QFETCH(bool, click);
+    OperatorSession s(m_display, "Group-A=\"1\\t0\\t0\\tOLD\\t0\"\n", kHall);
+    const QString problem = s.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QString main = s.mainWindow();
+    const auto moveOn = [&] {
+        s.key(keys);
+        if (keys == "alt+p") {
+            QVERIFY(!s.waitForWindow(kPresetsWindow).isEmpty());
+            s.key("Escape");
+        }
+        if (click)
+            s.click(main, kMainZone);
+    };
+    s.key("Tab 3 minus 2 0 0");
+    moveOn();
+    QVERIFY(!s.waitForWindow("^Quillmarch$").isEmpty()); // "INPUT ERROR IN CLOCK NUMBER LIST"
+    s.key("Return");
+    QVERIFY(s.waitForWindowGone("^Quillmarch$"));
+    // The focus is back in the list: what is typed now replaces the bad list.
+    s.key("ctrl+a 7 comma space 3 minus 5");
+    moveOn();
+    if (click)
+        s.key("Escape"); // the list the click opened
+    s.key("Return");     // Apply, where the row did not press it already
+    QCOMPARE(s.waitForSetting("Group-A", "3-5,7\t0\t0\tOLD\t0"), "3-5,7\t0\t0\tOLD\t0");
+    QCOMPARE(s.waitForSetting("ClockNumberHistory", "3-5,7"), "3-5,7");
+    QVERIFY(s.visibleWindows("^Quillmarch$").isEmpty());
 }
 
 QTEST_MAIN(tst_Scenarios)

@@ -64,6 +64,7 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 namespace Controls {
 const QRectF kMainPresets{4935, 330, 1185, 330};
 const QRectF kMainApply{5130, 2415, 1185, 330};
+const QRectF kMainZone{165, 1065, 7485, 315};
 const QRectF kEdit{3480, 360, 1215, 375};
 const QRectF kNew{5040, 360, 1215, 375};
 const QString kPresetsWindow = QStringLiteral("Presets Selection$");

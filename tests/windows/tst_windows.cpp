@@ -8,17 +8,17 @@
 #include "model/LocalTime.h"
 #include "model/SettingsStore.h"
 #include "platform/Sounds.h"
+#include "presets/frmEditPreset.h"
 #include "presets/frmPresets.h"
 #include "support/CommRig.h"
 #include "support/RealProgram.h"
 #include "support/RecordingLauncher.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/Twips.h"
-#include "presets/frmEditPreset.h"
 #include "ui/auxiliary/SummaryTable.h"
 #include "ui/auxiliary/frmClockTimes.h"
-#include "ui/auxiliary/frmPlace.h"
 #include "ui/auxiliary/frmMap.h"
+#include "ui/auxiliary/frmPlace.h"
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/HelpMenu.h"
 #include "ui/main/MainPlacement.h"
@@ -103,9 +103,9 @@ struct Editor
     QString group(int g) const { return settings.GetSetting(QStringLiteral("Group-") + IndexToLetter(g), {}); }
     std::unique_ptr<frmPresets> openPresets()
     {
-        auto presets = std::make_unique<frmPresets>(
-            window.get(), settings, dialogs, PresetEditorContext{window->editor().textHistory(), window->utcNow},
-            presetsFile);
+        auto presets = std::make_unique<frmPresets>(window.get(), settings, dialogs,
+                                                    PresetEditorContext{window->editor().textHistory(), window->utcNow},
+                                                    presetsFile);
         presets->runEditor = [this](PresetEditRecord& edit) {
             editorSaw << edit;
             edit = operatorLeaves.takeFirst();

@@ -152,9 +152,9 @@ void frmMain::wireControls()
     m_validation = new FocusValidation(this);
     m_validation->setValidator(GroupClockNumbers, [this] { return GroupClockNumbers_Validate(); });
     m_validation->setValidator(TextDisplay, [this] { return TextDisplay_Validate(); });
-    for (QWidget* w : {static_cast<QWidget*>(CancelButton), static_cast<QWidget*>(ExitButton),
-                       static_cast<QWidget*>(PresetsButton), static_cast<QWidget*>(HelpButton),
-                       static_cast<QWidget*>(PlaceButton)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(CancelButton), static_cast<QWidget*>(ExitButton), static_cast<QWidget*>(PresetsButton),
+          static_cast<QWidget*>(HelpButton), static_cast<QWidget*>(PlaceButton)})
         m_validation->setCausesValidation(w, false);
     m_validation->setDefaultButton(ApplyButton);
 }
@@ -419,7 +419,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         m_openedWindows.append(static_cast<QWidget*>(watched));
     }
     if (event->type() == QEvent::ToolTip && (watched == TimeZone || watched == Daylight)) {
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shownTimeTip(), static_cast<QWidget*>(watched));
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shownTimeTip(),
+                           static_cast<QWidget*>(watched));
         return true;
     }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())

@@ -123,8 +123,8 @@ private:
     GroupEditor m_editor;
     FocusValidation* m_validation = nullptr;
     QList<QPair<QWidget*, QRectF>> m_layout; // twips
-    bool m_inGroupRevert = false; // the letter is being put back: its change is none of the operator's
-    bool m_inKeyCommand = false;  // a command key's hand-over waits: another key is ignored, not queued
+    bool m_inGroupRevert = false;            // the letter is being put back: its change is none of the operator's
+    bool m_inKeyCommand = false;             // a command key's hand-over waits: another key is ignored, not queued
     bool m_inShowGroup = false;
     bool m_unloaded = false;
     QList<QPointer<QWidget>> m_openedWindows;
