@@ -7,6 +7,7 @@
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "presets/PresetTable.h"
+#include "ui/auxiliary/SummaryTable.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>
@@ -74,6 +75,7 @@ private slots:
     void storedGroup_data();
     void storedGroup();
     void startUpKeepsAClockInTheLowestGroup();
+    void summary();
     void codeTextsStartWithTheirCode();
     void twoProgramsKeepEachOthersKeys_data() { queuedOrNot(); }
     void twoProgramsKeepEachOthersKeys();
@@ -607,6 +609,22 @@ void tst_Model::closestWhenNoneIsExact()
     QCOMPARE(DescribeMatch(matches.first(), "America/Santiago"),
              "differs for 7 days in total, in 1 period: 2022-09-04 00:00 to 2022-09-11 00:00 (1 h ahead)");
     QVERIFY(MatchingCodes("Mars/Olympus_Mons", 2020, 2040).isEmpty());
+}
+
+// Columns as wide as their widest entry plus 3; letters ascending; groups without clocks left out; CR LF.
+void tst_Model::summary()
+{
+    std::array<GroupRecord, kGroupCount> table{};
+    QVERIFY(ParseClockList(table[2].Clocks, "9").isEmpty());
+    QVERIFY(ParseClockList(table[1].Clocks, "0-2,5,7-8,127").isEmpty());
+    table[1].DisplayText = "ABCDEFGHIJKLMNOPQRST";
+    table[0].DisplayText = "NO CLOCKS, LONG TEXT HERE"; // must not widen anything
+    QCOMPARE(SummaryTableText(table),
+             "Group      Clock           Time             Daylight    Text                   \r\n"
+             "Letter     Numbers         Zone             Savings     Display                \r\n"
+             "======     =======         ====             ========    =======                \r\n"
+             "B          0-2,5,7-8,127   (16) CLOCK OFF   (0) none    ABCDEFGHIJKLMNOPQRST   \r\n"
+             "C          9               (16) CLOCK OFF   (0) none                           \r\n");
 }
 
 QTEST_GUILESS_MAIN(tst_Model)

@@ -15,7 +15,6 @@
 #include "support/RecordingLauncher.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/Twips.h"
-#include "ui/auxiliary/SummaryTable.h"
 #include "ui/auxiliary/frmClockTimes.h"
 #include "ui/auxiliary/frmMap.h"
 #include "ui/auxiliary/frmPlace.h"
@@ -145,8 +144,6 @@ class tst_Windows : public QObject
 private slots:
     void refusedListIsNeverApplied_data();
     void refusedListIsNeverApplied();
-    void moveQuestions_data();
-    void moveQuestions();
     void textFieldAndGroupChange();
     void commandKeys_data();
     void commandKeys();
@@ -155,7 +152,6 @@ private slots:
     void closingKeepsThePlaceAndPanelsShowWhole();
     void timeWarning();
     void helpEntries();
-    void summary();
     void choosingByPlace_data();
     void choosingByPlace();
     void clockTimes();
@@ -197,38 +193,6 @@ void tst_Windows::refusedListIsNeverApplied()
     QVERIFY(!e.window->ApplyButton->isEnabled());
 }
 
-void tst_Windows::moveQuestions_data()
-{
-    QTest::addColumn<MsgResult>("answer");
-    QTest::addColumn<QString>("a");
-    QTest::addColumn<QString>("b");
-    // clang-format off
-    QTest::newRow("Yes moves them") << MsgResult::Yes << "" << "3-6";
-    QTest::newRow("No keeps them in A") << MsgResult::No << "4-5" << "3,6";
-    QTest::newRow("Cancel stores nothing for B") << MsgResult::Cancel << "4-5" << "9";
-    // clang-format on
-}
-
-void tst_Windows::moveQuestions()
-{
-    QFETCH(MsgResult, answer);
-    QFETCH(QString, a);
-    QFETCH(QString, b);
-    Editor e({"Group-A=4-5\t0\t0\tA\t0", "Group-B=9\t0\t0\tB\t0", "Group=B"});
-    e.type(e.window->GroupClockNumbers, "3-6");
-    e.dialogs.answers = {answer};
-    e.click(e.window->ApplyButton);
-    QCOMPARE(e.dialogs.calls.size(), 1);
-    QCOMPARE(e.dialogs.calls[0].text,
-             "Clock Numbers 4-5 are currently in Group A\rDo you want to MOVE them to Group B?");
-    QCOMPARE(e.dialogs.calls[0].defaultButton, MsgResult::Cancel);
-    // What is stored, what is sent, and what the field shows agree.
-    QCOMPARE(e.group(0).section(u'\t', 0, 0) + " " + e.group(1).section(u'\t', 0, 0), a + " " + b);
-    QTRY_COMPARE(FormatClockList(e.tables.ActiveGroups[0].Clocks), a);
-    QCOMPARE(FormatClockList(e.tables.EditGroups[1].Clocks), b);
-    QCOMPARE(e.window->GroupClockNumbers->currentText(), answer == MsgResult::Yes ? "3-6" : b);
-}
-
 void tst_Windows::textFieldAndGroupChange()
 {
     Editor e({"Group-A=1\t0\t0\tA\t0", "Group-B=2\t0\t0\tB\t0"});
@@ -263,11 +227,8 @@ void tst_Windows::commandKeys_data()
     QTest::addColumn<int>("code"); // sent to the group's clocks; 0: nothing
     const Qt::KeyboardModifiers none{}, shift = Qt::ShiftModifier;
     QTest::newRow("F5") << "brashor" << Qt::Key_F5 << none << QList<MsgResult>{} << 236;
-    QTest::newRow("F7") << "brashor" << Qt::Key_F7 << none << QList<MsgResult>{} << 156;
     QTest::newRow("Shift+F8, Yes") << "brashor" << Qt::Key_F8 << shift << QList<MsgResult>{MsgResult::Yes} << 220;
     QTest::newRow("Shift+F8, No") << "brashor" << Qt::Key_F8 << shift << QList<MsgResult>{MsgResult::No} << 0;
-    QTest::newRow("Ctrl+F5") << "brashor" << Qt::Key_F5 << Qt::KeyboardModifiers(Qt::ControlModifier)
-                             << QList<MsgResult>{} << 0;
     QTest::newRow("wrong password: capital first letter")
         << "Brashor" << Qt::Key_F5 << none << QList<MsgResult>{} << -1;
 }
@@ -450,22 +411,6 @@ void tst_Windows::helpEntries()
                                     "order:\r    " +
                                         dir.path());
     QCOMPARE(dialogs.calls[2].text, "Can't open the web page\r\"" QUILLMARCH_WORLDCLOCK_URL "\"\rno browser");
-}
-
-// Columns as wide as their widest entry plus 3; letters ascending; groups without clocks left out; CR LF.
-void tst_Windows::summary()
-{
-    std::array<GroupRecord, kGroupCount> table{};
-    QVERIFY(ParseClockList(table[2].Clocks, "9").isEmpty());
-    QVERIFY(ParseClockList(table[1].Clocks, "0-2,5,7-8,127").isEmpty());
-    table[1].DisplayText = "ABCDEFGHIJKLMNOPQRST";
-    table[0].DisplayText = "NO CLOCKS, LONG TEXT HERE"; // must not widen anything
-    QCOMPARE(SummaryTableText(table),
-             "Group      Clock           Time             Daylight    Text                   \r\n"
-             "Letter     Numbers         Zone             Savings     Display                \r\n"
-             "======     =======         ====             ========    =======                \r\n"
-             "B          0-2,5,7-8,127   (16) CLOCK OFF   (0) none    ABCDEFGHIJKLMNOPQRST   \r\n"
-             "C          9               (16) CLOCK OFF   (0) none                           \r\n");
 }
 
 void tst_Windows::choosingByPlace_data()
