@@ -160,12 +160,12 @@ void GroupEditor::textPicked(const QString& text)
 
 QString GroupEditor::checkText(const QString& text)
 {
-    const QString trimmed = TrimBlanks(text).toString();
-    addTextHistory(trimmed);
-    if (trimmed == shownText())
+    const QString kept = TrimBlanks(text).toString();
+    addTextHistory(kept);
+    if (kept == shownText())
         return text;
     setModified(true);
-    return trimmed;
+    return kept;
 }
 
 void GroupEditor::addTextHistory(const QString& text)

@@ -86,6 +86,16 @@ ShownTimeText DescribeShownTime(int zonePosition, int daylightPosition, const QD
     return text;
 }
 
+QString ShownTimeTip(int zonePosition, int daylightPosition, const QDateTime& utcNow)
+{
+    const ShownTimeText time = DescribeShownTime(zonePosition, daylightPosition, utcNow);
+    if (time.shows == QStringLiteral("off"))
+        return QStringLiteral("Clocks with these codes are off.");
+    return QStringLiteral("Clocks with these codes show %1 now; %2.%3")
+        .arg(time.shows, time.change.isEmpty() ? QStringLiteral("no change ahead") : "next change " + time.change,
+             time.reading.isEmpty() ? QString() : "\nThe rule's text is unclear; read as: " + time.reading + '.');
+}
+
 QList<ClockTimeRow> ClockTimeRows(const GroupTables& tables, const QDateTime& utcNow)
 {
     QList<ClockTimeRow> rows;

@@ -28,6 +28,8 @@ struct ShownTimeText
     QString reading;
 };
 ShownTimeText DescribeShownTime(int zonePosition, int daylightPosition, const QDateTime& utcNow);
+// The same as one sentence, for the code lists' tooltip: "Clocks with these codes show ... now; next change ...".
+QString ShownTimeTip(int zonePosition, int daylightPosition, const QDateTime& utcNow);
 
 // Each group with clocks: its letter, clocks, codes' texts, and what its clocks show at `utcNow`.
 struct ClockTimeRow

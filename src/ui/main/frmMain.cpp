@@ -1,16 +1,17 @@
+// The main window as the view of the group editor: it mirrors the editor into its controls, hands their events to
+// it, and asks its questions through the dialogs.
 #include "ui/main/frmMain.h"
 
 #include "app/TimeReports.h"
-#include "model/CodeTables.h"
 #include "model/SettingsStore.h"
 #include "platform/ClockSync.h"
 #include "platform/Dialogs.h"
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
-#include "ui/TypedText.h"
 #include "ui/auxiliary/frmPlace.h"
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/MainPlacement.h"
+#include "ui/main/OpenedWindows.h"
 #include "ui/main/StatusPanel.h"
 #include "ui/main/frmMfgMode.h"
 
@@ -19,7 +20,6 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -27,9 +27,6 @@
 #include <QToolTip>
 
 namespace {
-// One status row more than the design: the fifth panel (the PC clock's synchronisation) gets a row of its own.
-constexpr double kStatusRowHeight = 315;
-constexpr double kClientWidth = 7815, kClientHeight = 3240 + kStatusRowHeight;
 const QChar kTab(9);
 const QString kCaption = QStringLiteral(" Quillmarch from Orvale Instruments");
 
@@ -62,71 +59,9 @@ frmMain::frmMain(SettingsStore& settings, GroupTables& tables, Dialogs& dialogs,
     // Key preview: this filter sees keys before the controls do. Installed before the validation's, so the
     // validation (installed later, hence asked first) can veto Enter before Apply is pressed here.
     qApp->installEventFilter(this);
+    m_openedWindows = new OpenedWindows(this);
     buildControls();
     wireControls();
-}
-
-void frmMain::buildControls()
-{
-    const auto label = [this](const char* name, const QString& text, QRectF twips) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QString::fromLatin1(name));
-        m_layout.append({l, twips});
-        return l;
-    };
-    const auto combo = [this](const char* name, bool editable, QRectF twips) {
-        auto* c = new QComboBox(this);
-        c->setObjectName(QString::fromLatin1(name));
-        c->setEditable(editable);
-        c->setInsertPolicy(QComboBox::NoInsert);
-        if (editable)
-            KeepTypedText(c);
-        c->setMaxVisibleItems(15);
-        m_layout.append({c, twips});
-        return c;
-    };
-    const auto button = [this](const char* name, const QString& text, QRectF twips) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        m_layout.append({b, twips});
-        return b;
-    };
-
-    Label1 = label("Label1", QStringLiteral("Group Letter"), {165, 135, 885, 195});
-    GroupLetter = combo("GroupLetter", false, {165, 345, 915, 315});
-    Label2 = label("Label2", QStringLiteral("Group Clock Numbers"), {1410, 135, 1560, 195});
-    GroupClockNumbers = combo("GroupClockNumbers", true, {1410, 345, 3195, 315});
-    PresetsButton = button("PresetsButton", QStringLiteral("&Presets..."), {4935, 330, 1185, 330});
-    Label4 = label("Label4", QStringLiteral("Time Zone"), {165, 840, 765, 195});
-    // Over the right end of the zone list, in the space between the rows.
-    PlaceButton = MakePlaceButton(this);
-    m_layout.append({PlaceButton, QRectF(5550, 705, 2100, 345)});
-    TimeZone = combo("TimeZone", false, {165, 1065, 7485, 315});
-    Label5 = label("Label5", QStringLiteral("Daylight Savings"), {165, 1530, 1185, 195});
-    Daylight = combo("Daylight", false, {195, 1740, 7440, 315});
-    Label3 = label("Label3", QStringLiteral("Text Display"), {165, 2205, 870, 195});
-    TextDisplay = combo("TextDisplay", true, {165, 2460, 2385, 315});
-    CancelButton = button("CancelButton", QStringLiteral("Cancel"), {3810, 2415, 1185, 330});
-    ApplyButton = button("ApplyButton", QStringLiteral("&Apply"), {5130, 2415, 1185, 330});
-    ExitButton = button("ExitButton", QStringLiteral("Exit"), {6450, 2415, 1185, 330});
-    HelpButton = button("HelpButton", QStringLiteral("Help..."), {6450, 330, 1185, 330});
-    sbStatusBar = new MainStatusBar(this);
-    m_layout.append({sbStatusBar, QRectF(0, 2925, kClientWidth, 2 * kStatusRowHeight)});
-
-    for (int i = 0; i < kGroupCount; ++i)
-        GroupLetter->addItem(IndexToLetter(i));
-    for (const CodeEntry& entry : TimeZoneList)
-        TimeZone->addItem(QString(entry.text), entry.code);
-    for (const CodeEntry& entry : DaylightList)
-        Daylight->addItem(QString(entry.text), entry.code);
-
-    const QList<QWidget*> tabOrder = {GroupLetter, GroupClockNumbers, PresetsButton, TimeZone,   Daylight,
-                                      TextDisplay, CancelButton,      ApplyButton,   ExitButton, HelpButton};
-    for (int i = 0; i + 1 < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i], tabOrder[i + 1]);
-    for (QWidget* w : tabOrder)
-        w->setFocusPolicy(Qt::StrongFocus);
 }
 
 void frmMain::wireControls()
@@ -178,16 +113,7 @@ void frmMain::Form_Load()
     for (const auto& [widget, twips] : m_layout)
         PlaceInTwips(widget, twips, dpi);
     sbStatusBar->fitPanels(dpi);
-
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const float left =
-        ReadStoredCoordinate(m_settings.GetSetting(QStringLiteral("MainLeft"), QStringLiteral("-401")), -401);
-    const float top =
-        ReadStoredCoordinate(m_settings.GetSetting(QStringLiteral("MainTop"), QStringLiteral("-401")), -401);
-    const QPointF place =
-        PlaceMainWindow(left, top, PixelsToTwips(screen.width(), dpi), PixelsToTwips(screen.height(), dpi),
-                        PixelsToTwips(width(), dpi), PixelsToTwips(height(), dpi));
-    move(TwipsToPixels(place.x(), dpi), TwipsToPixels(place.y(), dpi));
+    RestoreMainPlace(*this, m_settings);
 
     ShowGroup(m_editor.load());
     GroupLetter->setFocus();
@@ -373,16 +299,6 @@ void frmMain::PlaceButton_Click()
     ChooseCodesByPlace(TimeZone, Daylight, utcNow(), this);
 }
 
-QString frmMain::shownTimeTip() const
-{
-    const ShownTimeText time = DescribeShownTime(TimeZone->currentIndex(), Daylight->currentIndex(), utcNow());
-    if (time.shows == QStringLiteral("off"))
-        return QStringLiteral("Clocks with these codes are off.");
-    return QStringLiteral("Clocks with these codes show %1 now; %2.%3")
-        .arg(time.shows, time.change.isEmpty() ? QStringLiteral("no change ahead") : "next change " + time.change,
-             time.reading.isEmpty() ? QString() : "\nThe rule's text is unclear; read as: " + time.reading + '.');
-}
-
 bool frmMain::Form_KeyDown(const QKeyEvent* key)
 {
     const int code = CommandCodeForKey(key->key(), key->modifiers());
@@ -412,15 +328,9 @@ bool frmMain::Form_KeyDown(const QKeyEvent* key)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    // The program's windows in the order they were opened, for closing them newest first.
-    if (event->type() == QEvent::Show && watched->isWidgetType() && watched != this &&
-        static_cast<QWidget*>(watched)->isWindow() && !m_openedWindows.contains(watched)) {
-        m_openedWindows.removeIf([](const QPointer<QWidget>& window) { return window.isNull(); }); // months of dialogs
-        m_openedWindows.append(static_cast<QWidget*>(watched));
-    }
     if (event->type() == QEvent::ToolTip && (watched == TimeZone || watched == Daylight)) {
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shownTimeTip(),
-                           static_cast<QWidget*>(watched));
+        const QString tip = ShownTimeTip(TimeZone->currentIndex(), Daylight->currentIndex(), utcNow());
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, static_cast<QWidget*>(watched));
         return true;
     }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
@@ -457,19 +367,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 
 void frmMain::SaveWindowSettings()
 {
-    // A minimised window has no position worth keeping.
-    if (!isMinimized()) {
-        const double dpi = LogicalDpi(this);
-        // Whole twips: a pixel is several twips, so nothing is lost and the stored text stays plain.
-        const float current[2] = {float(std::round(PixelsToTwips(x(), dpi))),
-                                  float(std::round(PixelsToTwips(y(), dpi)))};
-        const QString keys[2] = {QStringLiteral("MainLeft"), QStringLiteral("MainTop")};
-        for (int i = 0; i < 2; ++i) {
-            const float stored = ReadStoredCoordinate(m_settings.GetSetting(keys[i], QStringLiteral("-500")), -500);
-            if (stored != current[i])
-                m_settings.SaveSetting(keys[i], StoredCoordinateText(current[i]));
-        }
-    }
+    SaveMainPlace(*this, m_settings);
     m_editor.saveHistories();
 }
 
@@ -503,15 +401,8 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::Form_Unload()
 {
     m_unloaded = true;
-    // Close the other windows, the most recently opened first; then the link, which stops the ticks; then save.
-    for (qsizetype i = m_openedWindows.size() - 1; i >= 0; --i) {
-        if (QWidget* window = m_openedWindows.value(i); window && window->isVisible())
-            window->close();
-    }
-    for (QWidget* window : QApplication::topLevelWidgets()) { // any shown before this window watched
-        if (window != this && window->isVisible())
-            window->close();
-    }
+    // The other windows first; then the link, which stops the ticks; then save.
+    m_openedWindows->closeAll();
     if (closeLink)
         closeLink();
     SaveWindowSettings();

@@ -8,13 +8,13 @@
 struct ClockSyncState;
 
 #include <QDateTime>
-#include <QPointer>
 #include <QWidget>
 #include <functional>
 
 class Dialogs;
 class FocusValidation;
 class MainStatusBar;
+class OpenedWindows;
 class QComboBox;
 class QKeyEvent;
 class QLabel;
@@ -102,7 +102,11 @@ private slots:
     void PlaceButton_Click();
 
 private:
-    void buildControls();
+    // One status row more than the design: the fifth panel (the PC clock's synchronisation) gets a row of its own.
+    static constexpr double kStatusRowHeight = 315;
+    static constexpr double kClientWidth = 7815, kClientHeight = 3240 + kStatusRowHeight;
+
+    void buildControls(); // in frmMainControls.cpp
     void wireControls();
     // Mirrors of the editor: the group's fields, the buttons' state, the two history lists.
     void showFields(int index);
@@ -113,8 +117,6 @@ private:
     bool TextDisplay_KeyPress(const QKeyEvent* key); // true when the key is discarded
     bool Form_KeyDown(const QKeyEvent* key);         // true when it was a command key
     void Form_Unload();
-    // "Clocks with these codes show ... now; next change ...", for the two lists' tooltips.
-    QString shownTimeTip() const;
 
     SettingsStore& m_settings;
     GroupTables& m_tables;
@@ -127,5 +129,5 @@ private:
     bool m_inKeyCommand = false;             // a command key's hand-over waits: another key is ignored, not queued
     bool m_inShowGroup = false;
     bool m_unloaded = false;
-    QList<QPointer<QWidget>> m_openedWindows;
+    OpenedWindows* m_openedWindows = nullptr;
 };
