@@ -34,7 +34,6 @@ public:
 
     // Called once, with a text for the operator, the first time a value does not reach the disk.
     void setWriteFailureHandler(std::function<void(const QString&)> handler);
-    bool writeFailed() const { return m_writeFailed; }
 
 private:
     // What one save writes; copied, so that the save can run on another thread.

@@ -48,7 +48,6 @@ public:
     QString presetName(qint16 position) const;
     QStringList names() const; // in table order
     qint16 PresetCount() const { return qint16(m_entries.size()); }
-    QString PresetFilePath() const { return m_filePath; }
 
     // Replaces the table with the file's presets. A missing file is created empty; a file that exists but cannot be
     // read is left as it is. Temporary files of saves that never finished are removed. False, with an empty table, when

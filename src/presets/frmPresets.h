@@ -25,7 +25,6 @@ public:
                const QString& presetFile = PresetTable::DefaultFilePath());
     ~frmPresets() override;
 
-    PresetTable& table() { return m_table; }
     int FindListPosition(const QString& name) const;
     // Shows the editor; tests replace it to play the operator's part.
     std::function<void(PresetEditRecord&)> runEditor;
