@@ -65,8 +65,8 @@ int GroupEditor::load()
 
 void GroupEditor::show(int index)
 {
-    m_shownIndex = index;
-    m_shown = m_tables.EditGroups[size_t(index)];
+    m_shownGroupIndex = index;
+    m_shownGroup = m_tables.EditGroups[size_t(index)];
     emit showing(index);
     setModified(false);
 }
@@ -90,7 +90,7 @@ QString GroupEditor::factoryResetQuestion()
 
 QString GroupEditor::changeGroup(int index)
 {
-    if (index == m_shownIndex || index < 0 || index >= kGroupCount)
+    if (index == m_shownGroupIndex || index < 0 || index >= kGroupCount)
         return {};
     if (m_modified)
         return groupChangeRefusal();
@@ -214,7 +214,7 @@ ApplyResult GroupEditor::apply(const EditedFields& fields, const std::function<M
     result.message = clockListError(fields.clockList, wanted);
     if (!result.message.isEmpty())
         return result;
-    const int sel = m_shownIndex;
+    const int sel = m_shownGroupIndex;
     for (int g = 0; g < kGroupCount; ++g) {
         if (g == sel)
             continue;
@@ -264,14 +264,14 @@ ApplyResult GroupEditor::apply(const EditedFields& fields, const std::function<M
 
 void GroupEditor::cancel()
 {
-    m_tables.EditGroups[size_t(m_shownIndex)] = m_shown;
-    show(m_shownIndex);
+    m_tables.EditGroups[size_t(m_shownGroupIndex)] = m_shownGroup;
+    show(m_shownGroupIndex);
 }
 
 void GroupEditor::giveCommand(int code, const std::function<void(int group)>& handOver)
 {
-    GroupRecord& group = m_tables.EditGroups[size_t(m_shownIndex)];
+    GroupRecord& group = m_tables.EditGroups[size_t(m_shownGroupIndex)];
     group.CommandCode = qint16(code);
-    handOver(m_shownIndex);
+    handOver(m_shownGroupIndex);
     group.CommandCode = 0;
 }

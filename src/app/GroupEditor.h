@@ -58,11 +58,11 @@ public:
     int load();
     // Makes EditGroups[index] the group on show; it is clean afterwards, whatever showing it in the fields did.
     void show(int index);
-    int shownIndex() const { return m_shownIndex; }
-    const GroupRecord& shown() const { return m_shown; }
-    QString shownClockList() const { return FormatClockList(m_shown.Clocks); }
+    int ShownGroupIndex() const { return m_shownGroupIndex; }
+    const GroupRecord& ShownGroup() const { return m_shownGroup; }
+    QString shownClockList() const { return FormatClockList(m_shownGroup.Clocks); }
     // What the text field shows of the group: a longer text is cut, and stays whole while untouched.
-    QString shownText() const { return m_shown.DisplayText.left(kTextShown); }
+    QString shownText() const { return m_shownGroup.DisplayText.left(kTextShown); }
 
     bool modified() const { return m_modified; }
     void setModified(bool modified);
@@ -117,8 +117,8 @@ private:
 
     GroupTables& m_tables;
     SettingsStore& m_settings;
-    int m_shownIndex = 0;
-    GroupRecord m_shown;
+    int m_shownGroupIndex = 0;
+    GroupRecord m_shownGroup;
     bool m_modified = false;
     bool m_textKeyPending = false; // between an accepted key in the text field and the change it makes
     QStringList m_clockHistory;

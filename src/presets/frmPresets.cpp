@@ -231,17 +231,17 @@ void frmPresets::EditPreset(bool editMode)
     if (!editMode && m_table.PresetCount() >= PresetTable::kMaxPresets)
         tellListFull();
     const PresetRecord from = i >= 0 ? m_table.preset(qint16(i)) : PresetRecord{};
-    m_PresetEdit = {editMode ? from.Name : QString(), from.ZoneIndex, from.DaylightIndex, from.DisplayText,
+    m_presetEdit = {editMode ? from.Name : QString(), from.ZoneIndex, from.DaylightIndex, from.DisplayText,
                     qint16(PresetTable::kNameLimit),  false};
     for (;;) {
-        m_PresetEdit.Cancelled = false;
-        runEditor(m_PresetEdit);
-        if (m_PresetEdit.Cancelled)
+        m_presetEdit.Cancelled = false;
+        runEditor(m_presetEdit);
+        if (m_presetEdit.Cancelled)
             return;
-        m_PresetEdit.Name = TrimBlanks(m_PresetEdit.Name).toString();
-        if (m_PresetEdit.Name.isEmpty() || m_PresetEdit.Name.size() > PresetTable::kNameLimit)
+        m_presetEdit.Name = TrimBlanks(m_presetEdit.Name).toString();
+        if (m_presetEdit.Name.isEmpty() || m_presetEdit.Name.size() > PresetTable::kNameLimit)
             return;
-        const qint16 dup = m_table.FindPreset(m_PresetEdit.Name);
+        const qint16 dup = m_table.FindPreset(m_presetEdit.Name);
         if (editMode) {
             m_table.RemovePreset(dup);
             break;
@@ -260,13 +260,13 @@ void frmPresets::EditPreset(bool editMode)
                 break;
             }
         }
-        m_PresetEdit.Name.clear();
+        m_presetEdit.Name.clear();
     }
-    if (m_table.AddPreset(m_PresetEdit.Name, m_PresetEdit.ZoneIndex, m_PresetEdit.DaylightIndex,
-                          m_PresetEdit.DisplayText) < 0)
+    if (m_table.AddPreset(m_presetEdit.Name, m_presetEdit.ZoneIndex, m_presetEdit.DaylightIndex,
+                          m_presetEdit.DisplayText) < 0)
         return;
     m_table.SavePresets();
-    select(FindListPosition(m_PresetEdit.Name));
+    select(FindListPosition(m_presetEdit.Name));
     m_table.SavePresetIndex(PresetName->currentIndex());
     UpdatePresetButtons();
 }

@@ -68,6 +68,6 @@ private:
     PresetTable m_table;
     PresetNameOrder m_order;
     PresetListModel* m_list = nullptr; // the list's entries
-    PresetEditRecord m_PresetEdit;
+    PresetEditRecord m_presetEdit;
     std::optional<PresetRecord> m_chosen;
 };

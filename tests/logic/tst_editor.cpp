@@ -188,16 +188,16 @@ void tst_Editor::historiesKeptAcrossRuns()
 void tst_Editor::groupChange()
 {
     Editor e({"Group-A=1\t0\t0\tA\t0", "Group-B=2\t0\t0\tB\t0", "Group=a"}); // lower case shows group A
-    QCOMPARE(e.editor->shownIndex(), 0);
+    QCOMPARE(e.editor->ShownGroupIndex(), 0);
     e.editor->setModified(true);
     QCOMPARE(e.editor->changeGroup(1),
              "Please CANCEL or APPLY your changes\rbefore changing the Group Letter Selection");
-    QCOMPARE(e.editor->shownIndex(), 0);
+    QCOMPARE(e.editor->ShownGroupIndex(), 0);
     QCOMPARE(e.settings.GetSetting("Group", {}), "a");
     e.editor->cancel();
     QVERIFY(!e.editor->modified());
     QCOMPARE(e.editor->changeGroup(1), QString());
-    QCOMPARE(e.editor->shown().DisplayText + e.settings.GetSetting("Group", {}), "BB");
+    QCOMPARE(e.editor->ShownGroup().DisplayText + e.settings.GetSetting("Group", {}), "BB");
 }
 
 void tst_Editor::apply_data()
@@ -252,7 +252,7 @@ void tst_Editor::apply()
     QCOMPARE(result.message, list == "5,5" ? "INPUT ERROR IN CLOCK NUMBER LIST\rNumber Occurs More Than Once: 5" : "");
     const bool applied = result.end == ApplyResult::End::Applied;
     QCOMPARE(e.group(1).section(u'\t', 1), applied ? "7\t8\tNEW\t0" : "3\t4\tB\t0");
-    QCOMPARE(e.editor->shown(), e.tables.EditGroups[1]);
+    QCOMPARE(e.editor->ShownGroup(), e.tables.EditGroups[1]);
 }
 
 void tst_Editor::commandKeys_data()

@@ -175,7 +175,7 @@ void frmMain::GroupLetter_Click(int index)
         return;
     m_dialogs.MsgBox(refusal, MsgButtons::Ok, MsgIcon::None, MsgResult::Ok);
     m_inGroupRevert = true;
-    GroupLetter->setCurrentIndex(m_editor.shownIndex());
+    GroupLetter->setCurrentIndex(m_editor.ShownGroupIndex());
     m_inGroupRevert = false;
 }
 
@@ -318,7 +318,7 @@ bool frmMain::Form_KeyDown(const QKeyEvent* key)
                m_dialogs.MsgBox(GroupEditor::factoryResetQuestion(), MsgButtons::YesNo, MsgIcon::None, MsgResult::Yes,
                                 QStringLiteral("Quillmarch Factory Reset")) == MsgResult::Yes) {
         if (commandElsewhere)
-            commandElsewhere(m_editor.shownIndex(), code);
+            commandElsewhere(m_editor.ShownGroupIndex(), code);
         else
             m_editor.giveCommand(code, [this](int group) { ApplyGroup(m_tables, group); });
     }
