@@ -3,17 +3,12 @@
 #include "model/CodeTables.h"
 #include "model/Windows1252.h"
 
-namespace {
-constexpr int kTextLength = 20;
-constexpr int kTextOffset = 12;
-} // namespace
-
 QString FormatDisplayText(const QString& text)
 {
-    if (text.size() >= kTextLength)
-        return text.left(kTextLength);
-    const qsizetype before = (kTextLength - text.size()) / 2;
-    return (QString(before, QLatin1Char(' ')) + text).leftJustified(kTextLength, QLatin1Char(' '));
+    if (text.size() >= kDisplayTextLength)
+        return text.left(kDisplayTextLength);
+    const qsizetype before = (kDisplayTextLength - text.size()) / 2;
+    return (QString(before, QLatin1Char(' ')) + text).leftJustified(kDisplayTextLength, QLatin1Char(' '));
 }
 
 bool PacketYearInRange(const QDateTime& utcNow)
@@ -28,23 +23,19 @@ QByteArray BuildClockPacket(const GroupRecord& group, int clock, const QDateTime
     const QDateTime utc = utcNow.toUTC();
     const QDate date = utc.date();
     const QTime time = utc.time();
-    packet[0] = kPacketStart;
-    packet[1] = char(time.second());
-    packet[2] = char(time.minute());
-    packet[3] = char(time.hour());
-    packet[4] = char(date.day());
-    packet[5] = char(date.month());
-    packet[6] = char(date.year() - kFirstPacketYear);
-    packet[8] = char(group.CommandCode);
-    packet[9] = char(clock);
-    packet[10] = char(TimeZoneList[size_t(group.ZoneIndex)].code);
-    packet[11] = char(DaylightList[size_t(group.DaylightIndex)].code);
+    packet[kStartOffset] = kPacketStart;
+    packet[kSecondOffset] = char(time.second());
+    packet[kMinuteOffset] = char(time.minute());
+    packet[kHourOffset] = char(time.hour());
+    packet[kDayOffset] = char(date.day());
+    packet[kMonthOffset] = char(date.month());
+    packet[kYearOffset] = char(date.year() - kFirstPacketYear);
+    packet[kCommandOffset] = char(group.CommandCode);
+    packet[kClockOffset] = char(clock);
+    packet[kZoneOffset] = char(TimeZoneList[size_t(group.ZoneIndex)].code);
+    packet[kDaylightOffset] = char(DaylightList[size_t(group.DaylightIndex)].code);
     const QByteArray text = ToWindows1252(FormatDisplayText(group.DisplayText));
-    packet.replace(kTextOffset, kTextLength, text);
-    // The checksum makes the 8-bit sum of all 50 bytes zero.
-    quint8 sum = 0;
-    for (int i = 0; i < kPacketSize - 1; ++i)
-        sum = quint8(sum + quint8(packet[i]));
-    packet[kPacketSize - 1] = char(quint8(0x100 - sum));
+    packet.replace(kTextOffset, kDisplayTextLength, text);
+    packet[kChecksumOffset] = PacketChecksum(packet);
     return packet;
 }

@@ -2,16 +2,12 @@
 #pragma once
 
 #include "model/GroupTable.h"
+#include "model/WireFormat.h"
 
 #include <QByteArray>
 #include <QDateTime>
 
-constexpr int kPacketSize = 50;
-constexpr char kPacketStart = 0x29;
-constexpr int kFirstPacketYear = 1984; // the year byte counts from here
-constexpr int kLastPacketYear = kFirstPacketYear + 255;
-
-// The group's text centred in 20 characters (an odd blank goes right), or its first 20 characters.
+// The group's text centred in kDisplayTextLength characters (an odd blank goes right), or its first ones.
 QString FormatDisplayText(const QString& text);
 
 // True when the year fits the packet's year byte.

@@ -7,11 +7,7 @@
 SerialLink::SerialLink(QString device, int portNumber) : m_device(std::move(device)), m_portNumber(portNumber)
 {
     m_port.setPortName(m_device);
-    m_port.setBaudRate(QSerialPort::Baud9600);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    SetClockLineFormat(m_port);
     m_reopenTimer.setInterval(kReopenIntervalMs);
     connect(&m_reopenTimer, &QTimer::timeout, this, &SerialLink::tryReopen);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onError);
@@ -96,6 +92,13 @@ bool UdpLink::write(const QByteArray& packet, QString& error)
     }
     error = m_socket.errorString();
     return false;
+}
+
+bool SetClockLineFormat(QSerialPort& port)
+{
+    return port.setBaudRate(QSerialPort::Baud9600) && port.setDataBits(QSerialPort::Data8) &&
+           port.setParity(QSerialPort::NoParity) && port.setStopBits(QSerialPort::OneStop) &&
+           port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
 std::unique_ptr<Link> MakeLink(const LinkChoice& choice)

@@ -69,5 +69,9 @@ private:
     bool m_receiveBufferShrunk = false;
 };
 
+// The clocks' line: 9600 baud, 8 data bits, no parity, one stop bit, no flow control. A closed port keeps the
+// settings for open(); an open one takes them at once. False when the device refuses one of them.
+bool SetClockLineFormat(QSerialPort& port);
+
 using LinkFactory = std::function<std::unique_ptr<Link>(const LinkChoice&)>;
 std::unique_ptr<Link> MakeLink(const LinkChoice& choice);

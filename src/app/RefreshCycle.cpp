@@ -13,7 +13,7 @@ bool RefreshCycle::RefreshNextClock()
 
     for (;;) {
         ++CurrentClock;
-        if (CurrentClock > 127) {
+        if (CurrentClock > kHighestClock) {
             bool found = false;
             for (int i = 0; i < kGroupCount && !found; ++i) {
                 // The one-shot command has reached every clock of the group being left.

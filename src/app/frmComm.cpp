@@ -25,7 +25,7 @@ frmComm::~frmComm()
 void frmComm::Form_Load(const QString& argumentText)
 {
     m_cycle.CurrentGroup = 25;
-    m_cycle.CurrentClock = 127;
+    m_cycle.CurrentClock = kHighestClock;
     Packet = QByteArray(kPacketSize, '\0');
     Packet[0] = kPacketStart;
     m_CommMode = 0;

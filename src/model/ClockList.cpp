@@ -1,7 +1,6 @@
 #include "model/ClockList.h"
 
 namespace {
-constexpr int kHighestClock = 127;
 constexpr int kLargestNumber = 32767;
 
 bool within(const QString& text, qsizetype pos)

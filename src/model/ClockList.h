@@ -1,10 +1,12 @@
 // Clock number lists: the text a user types (1-5,7) and the 128 clock flags it stands for.
 #pragma once
 
+#include "model/WireFormat.h"
+
 #include <QString>
 #include <array>
 
-using ClockFlags = std::array<bool, 128>; // flag n: clock n is in the set
+using ClockFlags = std::array<bool, kClockCount>; // flag n: clock n is in the set
 
 // Clears `flags`, then fills them from `text`. Returns "" when the text is accepted, else the message of the first
 // error met; after an error the flags hold what the items before it set and mean nothing to the caller.

@@ -2,6 +2,7 @@
 
 #include "model/CodeTables.h"
 #include "model/LocalTime.h"
+#include "model/WireFormat.h"
 
 #include <QStringList>
 #include <QTimeZone>
@@ -16,9 +17,6 @@ constexpr int kClosestKept = 5;
 // Positions 13 (GMT) and 14 (WET) both send code 0, so the clocks cannot tell them apart: only the first is
 // offered, as the packet monitor also names code 0 by it.
 constexpr int kSecondUtcZone = 14;
-// What a packet's year byte can carry.
-constexpr int kFirstYear = 1984;
-constexpr int kLastYear = 2239;
 
 qint64 secsAtNewYear(int year)
 {
@@ -132,7 +130,7 @@ QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toY
 {
     // Any zone the system knows, also those not listed for a country (Etc/GMT+12, UTC).
     const QTimeZone zone(ianaZone);
-    if (fromYear > toYear || fromYear < kFirstYear || toYear > kLastYear || !zone.isValid())
+    if (fromYear > toYear || fromYear < kFirstPacketYear || toYear > kLastPacketYear || !zone.isValid())
         return {};
     const qint64 fromSecs = secsAtNewYear(fromYear), toSecs = secsAtNewYear(toYear + 1);
     const OffsetTimeline place = PlaceOffsets(zone, fromSecs, toSecs);

@@ -40,7 +40,7 @@ void UpdateFirstClock(GroupTables& tables, int index)
 {
     GroupRecord& group = tables.EditGroups[size_t(index)];
     group.FirstClock = -1;
-    for (int n = 0; n < 128; ++n) {
+    for (int n = 0; n < kClockCount; ++n) {
         if (group.Clocks[size_t(n)]) {
             group.FirstClock = qint16(n);
             break;

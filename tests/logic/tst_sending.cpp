@@ -1,6 +1,7 @@
 // What reaches the clocks: the packet, the refresh cycle, the tick's schedule, the link chosen and its lock, the
 // panels while sending, the PC clock's state, and the service following the settings file. (The service's journal is
 // tested on the real program.)
+#include "PacketDecoder.h"
 #include "app/ClockPacket.h"
 #include "app/CommandCourier.h"
 #include "app/LinkLock.h"
@@ -58,6 +59,8 @@ class tst_Sending : public QObject
 private slots:
     void packetFields_data();
     void packetFields();
+    void packetReadBackByTheMonitor_data();
+    void packetReadBackByTheMonitor();
     void commandReachesEachClockOnce();
     void commandsGivenToTheService();
     void randomRunKeepsItsPromises();
@@ -123,6 +126,54 @@ void tst_Sending::packetFields()
         QCOMPARE(int(quint8(p.at(i))), fields[i]);
     QCOMPARE(p.mid(12, 20), ToWindows1252(sent));
     QCOMPARE(p.mid(32, 17), QByteArray(17, '\0'));
+}
+
+void tst_Sending::packetReadBackByTheMonitor_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (const quint32 seed : {20261205u, 1984u, 2239u})
+        QTest::addRow("seed %u", seed) << seed;
+}
+
+// Random groups, clocks and moments, the texts with Windows-1252's high letters: what the program sends, the
+// monitor reads back field by field, whatever offset from UTC the moment is given in.
+void tst_Sending::packetReadBackByTheMonitor()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    const QDateTime first(QDate(kFirstPacketYear, 1, 1), QTime(0, 0), Qt::UTC);
+    const qint64 span = first.msecsTo(QDateTime(QDate(kLastPacketYear + 1, 1, 1), QTime(0, 0), Qt::UTC));
+    for (int round = 0; round < 300; ++round) {
+        GroupRecord group;
+        group.ZoneIndex = qint16(random.bounded(int(TimeZoneList.size())));
+        group.DaylightIndex = qint16(random.bounded(int(DaylightList.size())));
+        group.CommandCode = qint16(random.bounded(256));
+        for (int n = random.bounded(kDisplayTextLength + 4); n > 0; --n) {
+            const QString c = FromWindows1252(QByteArray(1, char(random.bounded(0x20, 0x100))));
+            group.DisplayText += c == QChar(0xFFFD) ? QStringLiteral("€") : c;
+        }
+        const int clock = random.bounded(kClockCount);
+        const QDateTime utc = first.addMSecs(random.bounded(span));
+        const QByteArray sent = BuildClockPacket(group, clock, utc.toOffsetFromUtc(random.bounded(-50, 51) * 900));
+        const std::optional<DecodedPacket> read = DecodePacket(sent);
+        QVERIFY(read);
+        const auto fields = [](auto... v) { return QStringList{QString::number(v)...}.join(u' '); };
+        const QDate d = utc.date();
+        const QTime t = utc.time();
+        const QString expected =
+            fields(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), clock, group.CommandCode,
+                   TimeZoneList[size_t(group.ZoneIndex)].code, DaylightList[size_t(group.DaylightIndex)].code);
+        const QString got = fields(read->year, read->month, read->day, read->hour, read->minute, read->second,
+                                   read->clock, read->command, read->zone, read->daylight);
+        const QString text = FormatDisplayText(group.DisplayText);
+        QVERIFY2(got == expected && read->text == text && read->checksumOk && read->fieldsOk(),
+                 qPrintable(QStringLiteral("seed %1, round %2: sent %3 \"%4\", read %5 \"%6\"%7 %8")
+                                .arg(seed)
+                                .arg(round)
+                                .arg(expected, text, got, read->text,
+                                     read->checksumOk ? QString() : QStringLiteral(" bad checksum"),
+                                     read->problems.join(u','))));
+    }
 }
 
 void tst_Sending::commandReachesEachClockOnce()

@@ -1,9 +1,9 @@
 #include "PacketDecoder.h"
 
-#include "app/ClockPacket.h"
 #include "model/CodeTables.h"
 #include "model/LocalTime.h"
 #include "model/Windows1252.h"
+#include "model/WireFormat.h"
 
 #include <QDate>
 #include <QJsonArray>
@@ -11,10 +11,6 @@
 #include <QJsonObject>
 
 namespace {
-constexpr int kTextOffset = 12;
-constexpr int kTextLength = 20;
-constexpr int kLastClock = 127;
-
 bool DaylightKnown(int code)
 {
     for (const CodeEntry& entry : DaylightList) {
@@ -93,26 +89,22 @@ std::optional<DecodedPacket> DecodePacket(QByteArrayView bytes)
         return std::nullopt;
     const auto at = [&](int i) { return int(quint8(bytes[i])); };
     DecodedPacket p;
-    p.second = at(1);
-    p.minute = at(2);
-    p.hour = at(3);
-    p.day = at(4);
-    p.month = at(5);
-    p.year = kFirstPacketYear + at(6);
-    p.command = at(8);
-    p.clock = at(9);
-    p.zone = at(10);
-    p.daylight = at(11);
-    p.textBytes = bytes.sliced(kTextOffset, kTextLength).toByteArray();
+    p.second = at(kSecondOffset);
+    p.minute = at(kMinuteOffset);
+    p.hour = at(kHourOffset);
+    p.day = at(kDayOffset);
+    p.month = at(kMonthOffset);
+    p.year = kFirstPacketYear + at(kYearOffset);
+    p.command = at(kCommandOffset);
+    p.clock = at(kClockOffset);
+    p.zone = at(kZoneOffset);
+    p.daylight = at(kDaylightOffset);
+    p.textBytes = bytes.sliced(kTextOffset, kDisplayTextLength).toByteArray();
     p.text = FromWindows1252(p.textBytes);
+    p.checksumOk = bytes[kChecksumOffset] == PacketChecksum(bytes);
 
-    quint8 sum = 0;
-    for (const char b : bytes)
-        sum = quint8(sum + quint8(b));
-    p.checksumOk = sum == 0;
-
-    if (bytes[0] != kPacketStart)
-        p.problems << QStringLiteral("start byte 0x%1").arg(at(0), 2, 16, QLatin1Char('0'));
+    if (bytes[kStartOffset] != kPacketStart)
+        p.problems << QStringLiteral("start byte 0x%1").arg(at(kStartOffset), 2, 16, QLatin1Char('0'));
     if (p.second > 59)
         p.problems << QStringLiteral("second %1").arg(p.second);
     if (p.minute > 59)
@@ -126,14 +118,14 @@ std::optional<DecodedPacket> DecodePacket(QByteArrayView bytes)
     } else if (!QDate::isValid(p.year, p.month, p.day)) {
         p.problems << QStringLiteral("day %1").arg(p.day);
     }
-    if (p.clock > kLastClock)
+    if (p.clock > kHighestClock)
         p.problems << QStringLiteral("clock %1").arg(p.clock);
     if (ZoneText(p.zone).isNull())
         p.problems << QStringLiteral("zone %1 unknown").arg(p.zone);
     if (!DaylightKnown(p.daylight))
         p.problems << QStringLiteral("daylight %1 unknown").arg(p.daylight);
-    const QByteArrayView trailer = bytes.sliced(kTextOffset + kTextLength, kPacketSize - 1 - kTextOffset - kTextLength);
-    if (at(7) != 0 || trailer.count('\0') != trailer.size())
+    const QByteArrayView trailer = bytes.sliced(kTrailerOffset, kChecksumOffset - kTrailerOffset);
+    if (at(kReservedOffset) != 0 || trailer.count('\0') != trailer.size())
         p.problems << QStringLiteral("reserved bytes not zero");
     return p;
 }

@@ -15,7 +15,7 @@ struct DecodedPacket
     // never corrected.
     int second = 0, minute = 0, hour = 0, day = 0, month = 0, year = 0;
     int command = 0, clock = 0, zone = 0, daylight = 0;
-    QByteArray textBytes; // the 20 text bytes as sent
+    QByteArray textBytes; // the kDisplayTextLength text bytes as sent
     QString text;         // the same, read as Windows-1252
     bool checksumOk = false;
     QStringList problems; // e.g. "month 13", "zone 15 unknown"; empty when every field is possible
@@ -25,7 +25,7 @@ struct DecodedPacket
 
 enum class OutputFormat { Text, Json };
 
-// Exactly 50 bytes; anything else gives nothing.
+// Exactly kPacketSize bytes; anything else gives nothing.
 std::optional<DecodedPacket> DecodePacket(QByteArrayView bytes);
 
 // The zone list's text for a code (the first entry when several share it), trailing blanks dropped; null if unknown.

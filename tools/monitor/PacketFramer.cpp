@@ -1,16 +1,13 @@
 #include "PacketFramer.h"
 
-#include "app/ClockPacket.h"
+#include "model/WireFormat.h"
 
 #include <utility>
 
 namespace {
-bool SumsToZero(QByteArrayView bytes)
+bool ChecksumHolds(QByteArrayView packet)
 {
-    quint8 sum = 0;
-    for (const char b : bytes)
-        sum = quint8(sum + quint8(b));
-    return sum == 0;
+    return packet[kChecksumOffset] == PacketChecksum(packet);
 }
 } // namespace
 
@@ -59,7 +56,7 @@ bool PacketFramer::step(bool burstEnded)
         return true;
     }
     const QByteArrayView candidate = rest.first(kPacketSize);
-    if (SumsToZero(candidate)) {
+    if (ChecksumHolds(candidate)) {
         take(FramerEvent::Kind::Packet);
         return true;
     }
@@ -67,7 +64,7 @@ bool PacketFramer::step(bool burstEnded)
         if (rest[j] != kPacketStart)
             continue;
         if (rest.size() >= j + kPacketSize) {
-            if (SumsToZero(rest.sliced(j, kPacketSize))) {
+            if (ChecksumHolds(rest.sliced(j, kPacketSize))) {
                 addNoise(1);
                 return true;
             }

@@ -1,6 +1,8 @@
 // quillmarch-monitor: prints every clock packet seen on a serial line or a UDP port, one line each.
 #include "PacketDecoder.h"
 #include "PacketFramer.h"
+#include "app/Link.h"
+#include "app/LinkSelection.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -77,9 +79,8 @@ int WatchSerial(QCoreApplication& app, const QString& device, const Printer& pri
     port.setPortName(device);
     if (!port.open(QIODevice::ReadOnly))
         return Fail(1, QStringLiteral("cannot open %1: %2").arg(device, port.errorString()));
-    if (!port.setBaudRate(QSerialPort::Baud9600) || !port.setDataBits(QSerialPort::Data8) ||
-        !port.setParity(QSerialPort::NoParity) || !port.setStopBits(QSerialPort::OneStop) ||
-        !port.setFlowControl(QSerialPort::NoFlowControl))
+    // Set once open, so that a device that refuses the format is named as such rather than as one not opened.
+    if (!SetClockLineFormat(port))
         return Fail(1, QStringLiteral("cannot set %1 to 9600 8N1: %2").arg(device, port.errorString()));
 
     PacketFramer framer;
@@ -139,13 +140,17 @@ int main(int argc, char** argv)
     const QString source = sources.first();
     const Printer printer(parser.isSet(json) ? OutputFormat::Json : OutputFormat::Text);
 
+    // The port is the one the program's reader finds in the same argument, so UDP# means one port to both. The
+    // monitor takes only the plain digits its help names, not the program's other spellings of a number.
     static const QRegularExpression udp(QStringLiteral("^UDP(\\d{1,5})$"), QRegularExpression::CaseInsensitiveOption);
     if (const QRegularExpressionMatch m = udp.match(source); m.hasMatch()) {
-        const uint port = m.captured(1).toUInt();
-        if (port < 1 || port > 65535)
-            return Fail(2, QStringLiteral("UDP port %1 is out of range 1..65535").arg(port));
-        return WatchUdp(app, quint16(port), printer);
+        const LinkChoice choice = ChooseLink(source);
+        if (choice.CommMode != 2)
+            return Fail(2, QStringLiteral("UDP port %1 is out of range 1..65535").arg(m.captured(1).toUInt()));
+        return WatchUdp(app, quint16(choice.port), printer);
     }
+    // A path is read as given, also outside /dev/ (the link socat makes for a pseudo-terminal): the program refuses
+    // those so as never to write to an ordinary file, and reading one harms nothing.
     if (source.startsWith(QLatin1Char('/')))
         return WatchSerial(app, source, printer);
     return Fail(2, QStringLiteral("\"%1\" is neither UDP# nor a serial device path").arg(source));
