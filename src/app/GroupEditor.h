@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/GroupTable.h"
+#include "model/WireFormat.h"
 #include "platform/Dialogs.h"
 
 #include <QObject>
@@ -50,7 +51,7 @@ class GroupEditor : public QObject
 
 public:
     static constexpr int kHistorySaved = 10;
-    static constexpr int kTextShown = 20;
+    static constexpr int kTextShown = kDisplayTextLength;
 
     GroupEditor(GroupTables& tables, SettingsStore& settings, QObject* parent = nullptr);
 

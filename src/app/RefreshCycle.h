@@ -1,6 +1,8 @@
 // The walk over all defined clocks, one per tick: ascending within a group, groups A to Z, then A again.
 #pragma once
 
+#include "model/WireFormat.h"
+
 #include <QtGlobal>
 
 struct GroupTables;
@@ -16,7 +18,7 @@ public:
 
     // Group Z past its last clock, so the first step wraps to group A.
     qint16 CurrentGroup = 25;
-    qint16 CurrentClock = 127;
+    qint16 CurrentClock = kHighestClock;
 
 private:
     GroupTables& m_tables;

@@ -1,6 +1,7 @@
 // The presets: the table the presets window holds while it is open, and the file that keeps it between runs.
 #pragma once
 
+#include "model/WireFormat.h"
 #include "presets/PresetNameOrder.h"
 
 #include <QByteArray>
@@ -33,7 +34,7 @@ class PresetTable : public QObject
 public:
     static constexpr qint16 kMaxPresets = 32767;
     static constexpr qsizetype kNameLimit = 40;
-    static constexpr qsizetype kTextLimit = 20; // when read from the file
+    static constexpr qsizetype kTextLimit = kDisplayTextLength; // when read from the file
 
     // The two failure messages of SavePresets go through `dialogs`; "PSIdx" lives in `settings`.
     PresetTable(SettingsStore& settings, Dialogs& dialogs, const QString& filePath = DefaultFilePath(),
