@@ -7,7 +7,7 @@
 #include "app/TimeReports.h"
 #include "app/UnixSignals.h"
 #include "app/frmComm.h"
-#include "app/frmWarning.h"
+#include "ui/auxiliary/frmWarning.h"
 #include "model/GroupTable.h"
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
