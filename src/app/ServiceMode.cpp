@@ -2,6 +2,7 @@
 
 #include "app/ClockSyncWatch.h"
 #include "app/CommandCourier.h"
+#include "app/ManagerNotices.h"
 #include "app/SenderBus.h"
 #include "app/SettingsFollower.h"
 #include "app/UnixSignals.h"
@@ -53,7 +54,7 @@ int RunService(const QString& argumentText, const QString& settingsPath, Journal
     frmComm comm(tables, panels, dialogs, clock);
     comm.setJournal(journal);
     comm.Form_Load(argumentText);
-    if (comm.CommMode() == 0) // the reason is in the journal already
+    if (comm.sendingState() == SendingState::Disabled) // the reason is in the journal already
         return 1;
     int clocks = 0;
     for (const GroupRecord& group : tables.ActiveGroups)
@@ -106,28 +107,14 @@ int RunService(const QString& argumentText, const QString& settingsPath, Journal
     });
 
     SystemdNotify manager;
-    bool ready = false;
-    QString statusSent;
+    ManagerNotices notices;
     QObject::connect(&comm, &frmComm::ticked, qApp, [&] {
         courier.afterTick();
         if (!courier.busy())
             follower.handOver();
-        const SenderStatus status = SenderStatus::collect(QStringLiteral("service"), comm, panels, syncWatch, tables);
-        sender.publish(status);
-        if (!manager.active())
-            return;
-        // Pinged from the tick itself: an event loop that stops ticking stops the pings, and is restarted.
-        QByteArray datagram = "WATCHDOG=1";
-        if (status.Panel != statusSent) {
-            statusSent = status.Panel;
-            datagram += "\nSTATUS=" + status.Panel.toUtf8();
-        }
-        // Ready once the first packet is out, or once there is nothing to send.
-        if (!ready && (status.LastPacket != 0 || status.Panel == QStringLiteral("No Clocks Defined"))) {
-            ready = true;
-            datagram += "\nREADY=1";
-        }
-        manager.send(datagram);
+        sender.publish(SenderStatus::collect(QStringLiteral("service"), comm, syncWatch, tables));
+        if (manager.active())
+            manager.send(notices.afterTick(comm));
     });
 
     QCoreApplication::exec();

@@ -6,7 +6,6 @@
 #include "platform/Dialogs.h"
 
 #include <QString>
-#include <array>
 
 // A service has nobody to answer a message box: each text goes to the journal, and the default button is taken.
 class JournalDialogs : public Dialogs
@@ -20,22 +19,11 @@ private:
     Journal& m_journal;
 };
 
-// A service's status bar: nobody sees it, but panel 1 goes to the session bus and the service manager.
+// A service's status bar: nobody sees it, and the bus and the service manager hear the link object's own state.
 class ServicePanels : public StatusPanels
 {
 public:
-    void setPanelText(int panel, const QString& text) override
-    {
-        if (panel >= 1 && panel <= 4)
-            m_texts[size_t(panel - 1)] = text;
-    }
-    QString panelText(int panel) const override
-    {
-        return panel >= 1 && panel <= 4 ? m_texts[size_t(panel - 1)] : QString();
-    }
-
-private:
-    std::array<QString, 4> m_texts;
+    void setPanelText(Panel, const QString&) override {}
 };
 
 // Runs until SIGTERM or SIGINT (status 0). A link that cannot be opened, or that another Quillmarch holds, ends it

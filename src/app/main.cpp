@@ -7,7 +7,6 @@
 #include "app/TimeReports.h"
 #include "app/UnixSignals.h"
 #include "app/frmComm.h"
-#include "ui/auxiliary/frmWarning.h"
 #include "model/GroupTable.h"
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
@@ -17,6 +16,7 @@
 #include "platform/SystemClock.h"
 #include "presets/frmPresets.h"
 #include "ui/auxiliary/frmSplash.h"
+#include "ui/auxiliary/frmWarning.h"
 #include "ui/main/HelpMenu.h"
 #include "ui/main/ServiceMirror.h"
 #include "ui/main/frmMain.h"
@@ -258,7 +258,7 @@ int Main(QApplication& app, const QString& argumentText)
         auto view = std::make_unique<SenderView>(bus, linkKey);
         if (!view->present() || view->status().Role != QStringLiteral("service"))
             return false;
-        QObject::disconnect(&clockSync, nullptr, mainWindow.get(), nullptr); // panel 5 shows the service's
+        QObject::disconnect(&clockSync, nullptr, mainWindow.get(), nullptr); // the clock panel shows the service's
         mirror = std::make_unique<ServiceMirror>(view.release(), comm.choice(), *mainWindow, dialogs);
         return true;
     };
@@ -268,9 +268,9 @@ int Main(QApplication& app, const QString& argumentText)
     // Holding the link: seen by `quillmarch --status` and by the user's other windows.
     SenderObject sender(bus);
     QString busProblem;
-    if (comm.CommMode() != 0 && bus.isConnected() && sender.exportFor(comm.linkKey(), busProblem))
+    if (comm.CommMode() != LinkKind::None && bus.isConnected() && sender.exportFor(comm.linkKey(), busProblem))
         QObject::connect(&comm, &frmComm::ticked, &sender, [&] {
-            sender.publish(SenderStatus::collect(QStringLiteral("window"), comm, *mainWindow, clockSync, tables));
+            sender.publish(SenderStatus::collect(QStringLiteral("window"), comm, clockSync, tables));
         });
     else if (!busProblem.isEmpty())
         Journal::standardError().warning(QStringLiteral("not shown to --status: ") + busProblem);

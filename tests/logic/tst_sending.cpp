@@ -5,6 +5,7 @@
 #include "app/CommandCourier.h"
 #include "app/LinkLock.h"
 #include "app/LinkSelection.h"
+#include "app/ManagerNotices.h"
 #include "app/RefreshCycle.h"
 #include "app/SettingsFollower.h"
 #include "app/StatusClock.h"
@@ -293,14 +294,14 @@ void tst_Sending::chooseLink()
     QFETCH(QString, device);
     const LinkChoice choice = ChooseLink(argument);
     if (device == "-") {
-        QCOMPARE(choice.CommMode, 0);
+        QCOMPARE(choice.CommMode, LinkKind::None);
         QCOMPARE(choice.failureText, "The command line argument \"" + argument +
                                          "\"is not recognized\rPlease specify argument as \"COM#\" or \"UDP#\" alone, "
                                          "where # is replaced by\rthe serial COM port number or network UDP port "
                                          "number to use.");
         return;
     }
-    QCOMPARE(choice.CommMode, device.isEmpty() ? 2 : 1);
+    QCOMPARE(choice.CommMode, device.isEmpty() ? LinkKind::Udp : LinkKind::Serial);
     QCOMPARE(choice.device, device);
     QTEST(LinkPanelText(choice), "panel");
 }
@@ -329,14 +330,18 @@ void tst_Sending::linkHeldByAnotherSender()
         CommRig rig;
         rig.comm.Form_Load(pty.slavePath);
         QCOMPARE(rig.dialogs.calls.size(), 1);
-        QCOMPARE(rig.dialogs.calls[0].text,
-                 LinkInUseText(rig.comm.choice(), QStringLiteral("tst_sending (process %1)").arg(getpid())));
-        QCOMPARE(rig.comm.CommMode(), 0);
+        QCOMPARE(
+            rig.dialogs.calls[0].text,
+            QStringLiteral("Comm Port \"%1\" is in use by another Quillmarch\rtst_sending (process %2) sends on it; "
+                           "this one sends nothing, so the two do not garble each other.")
+                .arg(pty.slavePath)
+                .arg(getpid()));
+        QCOMPARE(rig.comm.CommMode(), LinkKind::None);
     }
     QVERIFY(lockFile.remove()); // its holder gone, the link is free
     CommRig next;
     next.comm.Form_Load(pty.slavePath);
-    QCOMPARE(next.comm.CommMode(), 1);
+    QCOMPARE(next.comm.CommMode(), LinkKind::Serial);
 }
 
 void tst_Sending::panelsWhileSending()
@@ -345,10 +350,13 @@ void tst_Sending::panelsWhileSending()
     rig.comm.Form_Load("UDP5000");
     rig.comm.Timer1.stop();
     const auto tick = [&] { QMetaObject::invokeMethod(&rig.comm, "Timer1_Timer"); };
+    ManagerNotices notices; // a service with nothing to send is ready all the same, and says so once
     tick();
     QCOMPARE(rig.panels.texts[0], "No Clocks Defined");
+    QCOMPARE(notices.afterTick(rig.comm), "WATCHDOG=1\nSTATUS=No Clocks Defined\nREADY=1");
     define(rig.tables, 0, {1, 2});
     tick();
+    QCOMPARE(notices.afterTick(rig.comm), "WATCHDOG=1\nSTATUS=Sending to Clock Number 1");
     tick();
     QCOMPARE(rig.sent, QList<QByteArray>({BuildClockPacket(rig.tables.ActiveGroups[0], 1, rig.clock.utc),
                                           BuildClockPacket(rig.tables.ActiveGroups[0], 2, rig.clock.utc)}));

@@ -615,14 +615,16 @@ void frmMain::SaveWindowSettings()
     saveHistory(TextDisplay, QStringLiteral("TextDisplayHistory"));
 }
 
-void frmMain::setPanelText(int panel, const QString& text)
+void frmMain::setPanelText(Panel which, const QString& text)
 {
+    const int panel = int(which);
     if (panel >= 1 && panel <= kPanelCount)
         m_panels[size_t(panel - 1)]->setFullText(text);
 }
 
-QString frmMain::panelText(int panel) const
+QString frmMain::panelText(Panel which) const
 {
+    const int panel = int(which);
     return panel >= 1 && panel <= kPanelCount ? m_panels[size_t(panel - 1)]->fullText() : QString();
 }
 
