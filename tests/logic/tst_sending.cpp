@@ -3,6 +3,7 @@
 // tested on the real program.)
 #include "app/ClockPacket.h"
 #include "app/CommandCourier.h"
+#include "app/CommandLine.h"
 #include "app/LinkLock.h"
 #include "app/LinkSelection.h"
 #include "app/ManagerNotices.h"
@@ -64,6 +65,8 @@ private slots:
     void schedule_data();
     void schedule();
     void statusClockDateWaitsForTheMinute();
+    void commandLine_data();
+    void commandLine();
     void chooseLink_data();
     void chooseLink();
     void linkHeldByAnotherSender();
@@ -268,6 +271,49 @@ void tst_Sending::statusClockDateWaitsForTheMinute()
     QCOMPARE(panels.texts[2] + " " + panels.texts[3], "Sat, Dec 05, 2026 00:00:58");
     at(6, QTime(0, 1, 0));
     QCOMPARE(panels.texts[2] + " " + panels.texts[3], "Sun, Dec 06, 2026 00:01:00");
+}
+
+void tst_Sending::commandLine_data()
+{
+    using R = CommandLine::Request;
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<R>("request");
+    QTest::addColumn<QString>("text"); // the link's text; for --match-zone the zone and years, "-" without a zone
+    // clang-format off
+    QTest::newRow("none: the window on COM1") << QStringList{} << R::Window << "";
+    QTest::newRow("split by the shell") << QStringList{"UDP", "5000"} << R::Window << "UDP 5000";
+    QTest::newRow("command after a link") << QStringList{"COM1", "--status"} << R::Window << "COM1 --status";
+    QTest::newRow("command with company") << QStringList{"--help", "COM1"} << R::Window << "--help COM1";
+    for (const char* word : {"--h", "-hv", "--help-all", "--", "-style", "--match-zone=Europe/Berlin"})
+        QTest::newRow(word) << QStringList{word} << R::Window << word;
+    QTest::newRow("service: the words as typed") << QStringList{"--service", "--status", "x"} << R::Service << "--status x";
+    QTest::newRow("service alone") << QStringList{"--service"} << R::Service << "";
+    QTest::newRow("zone missing") << QStringList{"--match-zone"} << R::MatchZone << "-";
+    QTest::newRow("zone, years like an option") << QStringList{"--match-zone", "Europe/Berlin", "--help"} << R::MatchZone << "Europe/Berlin --help";
+    QTest::newRow("zone, too many") << QStringList{"--match-zone", "a", "b", "c"} << R::Window << "--match-zone a b c";
+    // clang-format on
+    for (const auto& [word, request] : {std::pair{"-h", R::Help},
+                                        {"--help", R::Help},
+                                        {"-v", R::Version},
+                                        {"--version", R::Version},
+                                        {"--list-ports", R::ListPorts},
+                                        {"--status", R::Status},
+                                        {"--clock-times", R::ClockTimes}})
+        QTest::newRow(word) << QStringList{word} << request << word;
+}
+
+// Only the first word asks for something; the link's words, whatever they look like, are the operator's text.
+void tst_Sending::commandLine()
+{
+    QFETCH(QStringList, words);
+    QFETCH(CommandLine::Request, request);
+    QFETCH(QString, text);
+    const CommandLine line(words);
+    QCOMPARE(line.request(), request);
+    if (request == CommandLine::Request::MatchZone)
+        QCOMPARE(line.zoneGiven() ? line.zone() + ' ' + line.years() : "-", text);
+    else if (request == CommandLine::Request::Window || request == CommandLine::Request::Service)
+        QCOMPARE(line.linkText(), text);
 }
 
 void tst_Sending::chooseLink_data()

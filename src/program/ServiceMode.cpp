@@ -1,32 +1,27 @@
-#include "app/ServiceMode.h"
+#include "program/ServiceMode.h"
 
-#include "app/ClockSyncWatch.h"
 #include "app/CommandCourier.h"
+#include "app/JournalDialogs.h"
 #include "app/ManagerNotices.h"
-#include "app/SenderBus.h"
 #include "app/SettingsFollower.h"
-#include "app/UnixSignals.h"
-#include "app/frmComm.h"
+#include "app/StatusPanels.h"
 #include "model/ClockList.h"
-#include "model/GroupTable.h"
 #include "model/SettingsStore.h"
-#include "platform/SystemClock.h"
 #include "platform/SystemdNotify.h"
+#include "program/SenderSetup.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
 
-MsgResult JournalDialogs::MsgBox(const QString& text, MsgButtons, MsgIcon icon, MsgResult defaultButton, const QString&)
-{
-    m_journal.write(icon == MsgIcon::Critical      ? Journal::Priority::Error
-                    : icon == MsgIcon::Exclamation ? Journal::Priority::Warning
-                                                   : Journal::Priority::Info,
-                    text);
-    return defaultButton;
-}
-
 namespace {
+// A service's status bar: nobody sees it; the bus and the service manager hear the link object's own state.
+class ServicePanels : public StatusPanels
+{
+public:
+    void setPanelText(Panel, const QString&) override {}
+};
+
 QString describeGroup(int index, const GroupRecord& group)
 {
     const QString clocks = FormatClockList(group.Clocks);
@@ -35,25 +30,17 @@ QString describeGroup(int index, const GroupRecord& group)
 }
 } // namespace
 
-int RunService(const QString& argumentText, const QString& settingsPath, Journal& journal)
+int RunService(const QString& linkText, const QString& settingsPath, Journal& journal)
 {
-    RealSystemClock clock;
     JournalDialogs dialogs(journal);
     ServicePanels panels;
     SettingsStore settings(settingsPath);
     settings.setWriteFailureHandler([&journal](const QString& text) { journal.warning(text); });
+    SenderSetup setup(journal);
+    GroupTables& tables = setup.tables;
+    setup.loadGroups(settings);
 
-    UnixSignals signalWatcher;
-    QObject::connect(&signalWatcher, &UnixSignals::terminationRequested, qApp, [] { QCoreApplication::exit(0); });
-
-    GroupTables tables;
-    LoadAllGroups(tables, settings);
-    if (!settings.loadProblem().isEmpty())
-        journal.warning(settings.loadProblem());
-
-    frmComm comm(tables, panels, dialogs, clock);
-    comm.setJournal(journal);
-    comm.Form_Load(argumentText);
+    frmComm& comm = setup.openLink(panels, dialogs, linkText);
     if (comm.sendingState() == SendingState::Disabled) // the reason is in the journal already
         return 1;
     int clocks = 0;
@@ -66,27 +53,23 @@ int RunService(const QString& argumentText, const QString& settingsPath, Journal
     QObject::connect(&follower, &SettingsFollower::groupHandedOver, qApp,
                      [&journal](int index, const GroupRecord& group) { journal.info(describeGroup(index, group)); });
 
-    ClockSyncWatch syncWatch;
-    QObject::connect(&syncWatch, &ClockSyncWatch::checked, qApp, [&journal](const ClockSyncState& state, bool changed) {
-        if (!changed)
-            return;
-        const QString line = ClockSyncPanelText(state) + QStringLiteral(": ") + ClockSyncToolTip(state);
-        if (state.synchronized)
-            journal.info(line);
-        else
-            journal.warning(line + QStringLiteral("; the clocks copy this PC's time"));
-    });
-    syncWatch.start();
+    QObject::connect(
+        &setup.clockSync, &ClockSyncWatch::checked, qApp, [&journal](const ClockSyncState& state, bool changed) {
+            if (!changed)
+                return;
+            const QString line = ClockSyncPanelText(state) + QStringLiteral(": ") + ClockSyncToolTip(state);
+            if (state.synchronized)
+                journal.info(line);
+            else
+                journal.warning(line + QStringLiteral("; the clocks copy this PC's time"));
+        });
+    setup.clockSync.start();
 
     // Status for the user's windows and `quillmarch --status`, and one-shot commands from the windows.
     CommandCourier courier(tables);
-    SenderObject sender(QDBusConnection::sessionBus());
+    SenderObject& sender = setup.sender;
     QString busProblem;
-    if (!QDBusConnection::sessionBus().isConnected())
-        busProblem = QStringLiteral("no session bus: ") + QDBusConnection::sessionBus().lastError().message();
-    else
-        sender.exportFor(comm.linkKey(), busProblem);
-    if (!busProblem.isEmpty())
+    if (!setup.showOnBus(busProblem))
         journal.warning(QStringLiteral("status and commands are not available to windows and --status (") + busProblem +
                         QStringLiteral("); sending goes on"));
     sender.takeCommand = [&](int group, int code) {
@@ -112,7 +95,7 @@ int RunService(const QString& argumentText, const QString& settingsPath, Journal
         courier.afterTick();
         if (!courier.busy())
             follower.handOver();
-        sender.publish(SenderStatus::collect(QStringLiteral("service"), comm, syncWatch, tables));
+        setup.publish(QStringLiteral("service"));
         if (manager.active())
             manager.send(notices.afterTick(comm));
     });
