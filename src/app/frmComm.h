@@ -57,7 +57,7 @@ public:
     // The lock's name for the link: the same for every spelling of one device.
     QString linkKey() const;
     QDateTime lastPacketTime() const { return m_lastPacket; }
-    // Sending is disabled, or the last send failed (also while no group has clocks since).
+    // Sending is disabled, or the last send failed: a failure counts until a packet goes out again.
     bool sendFault() const { return m_state == SendingState::Disabled || !m_sendFault.isEmpty(); }
     const LinkChoice& choice() const { return m_choice; }
 
