@@ -16,10 +16,10 @@ void check(const QString& text)
     // A device path cannot point the serial line outside /dev/ or break the one-line panel; a port fits 16 bits.
     const LinkChoice link = ChooseLink(text);
     const auto control = [](QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f); };
-    if (link.CommMode == 1 && link.device == link.name
+    if (link.CommMode == LinkKind::Serial && link.device == link.name
             ? !QDir::cleanPath(link.device).startsWith(QStringLiteral("/dev/")) ||
                   std::any_of(link.device.begin(), link.device.end(), control)
-            : link.CommMode != 0 && (link.port < 1 || link.port > 65535))
+            : link.CommMode != LinkKind::None && (link.port < 1 || link.port > 65535))
         __builtin_trap();
 
     // An accepted list's canonical text reads back to the same clocks.

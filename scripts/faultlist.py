@@ -22,7 +22,8 @@ KEYS = ("file", "find", "replace", "suffers", "subsystem")
 
 def subsystem_of(path):
     for prefix, name in (("src/model/", "model"), ("src/app/", "app"), ("src/presets/", "presets"),
-                         ("src/ui/", "ui"), ("src/platform/", "platform"), ("tools/monitor/", "monitor")):
+                         ("src/ui/", "ui"), ("src/platform/", "platform"), ("src/program/", "program"),
+                         ("tools/monitor/", "monitor")):
         if path.startswith(prefix):
             return name
     return path.split("/")[0]

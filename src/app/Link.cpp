@@ -103,7 +103,7 @@ bool SetClockLineFormat(QSerialPort& port)
 
 std::unique_ptr<Link> MakeLink(const LinkChoice& choice)
 {
-    if (choice.CommMode == 2)
+    if (choice.CommMode == LinkKind::Udp)
         return std::make_unique<UdpLink>(quint16(choice.port));
     return std::make_unique<SerialLink>(choice.device, choice.port);
 }

@@ -26,7 +26,6 @@ public:
     // there; `detail` says why (a broken runtime folder must not stop the clocks, so callers go on without it).
     Outcome acquire(const QString& linkKey, QString& detail);
     void release();
-    bool held() const { return m_lock != nullptr; }
 
 private:
     QString m_folder;

@@ -54,7 +54,7 @@ LinkChoice ChooseLink(const QString& argumentText)
             choice.failureText = notRecognized(argumentText);
             return choice;
         }
-        choice.CommMode = 1;
+        choice.CommMode = LinkKind::Serial;
         choice.device = trimmed;
         choice.name = trimmed;
         return choice;
@@ -74,11 +74,11 @@ LinkChoice ChooseLink(const QString& argumentText)
     }
     choice.port = port;
     if (kind == QStringLiteral("COM")) {
-        choice.CommMode = 1;
+        choice.CommMode = LinkKind::Serial;
         choice.device = QStringLiteral("/dev/ttyS") + QString::number(port - 1);
         choice.name = QStringLiteral("COM") + QString::number(port);
     } else {
-        choice.CommMode = 2;
+        choice.CommMode = LinkKind::Udp;
         choice.name = QStringLiteral("UDP:") + QString::number(port);
     }
     return choice;
@@ -105,7 +105,7 @@ QString LinkInUseText(const LinkChoice& choice, const QString& holder)
 {
     // Two writers on one serial line mix their bytes; two UDP senders each send whole packets, but the clocks would
     // then follow two configurations in turn.
-    const bool udp = choice.CommMode == 2;
+    const bool udp = choice.CommMode == LinkKind::Udp;
     return (udp ? QStringLiteral("Link ") : QStringLiteral("Comm Port ")) + kQuote + choice.name + kQuote +
            QStringLiteral(" is in use by another Quillmarch") + kCR + holder +
            (udp ? QStringLiteral(" sends on it; this one sends nothing, so the clocks do not follow two "

@@ -1,7 +1,6 @@
 #include "app/SenderBus.h"
 
 #include "app/ClockSyncWatch.h"
-#include "app/StatusPanels.h"
 #include "app/frmComm.h"
 #include "model/GroupTable.h"
 
@@ -107,13 +106,13 @@ SenderStatus SenderStatus::fromProperties(const QVariantMap& p)
     return s;
 }
 
-SenderStatus SenderStatus::collect(const QString& role, const frmComm& comm, const StatusPanels& panels,
-                                   const ClockSyncWatch& clockSync, const GroupTables& tables)
+SenderStatus SenderStatus::collect(const QString& role, const frmComm& comm, const ClockSyncWatch& clockSync,
+                                   const GroupTables& tables)
 {
     SenderStatus s;
     s.Link = comm.choice().name;
     s.Role = role;
-    s.Panel = panels.panelText(1);
+    s.Panel = comm.sendingText();
     s.ClockSync = ClockSyncPanelText(clockSync.state());
     s.ClockSyncDetail = ClockSyncToolTip(clockSync.state());
     s.ClockSynchronized = clockSync.state().synchronized;

@@ -10,7 +10,6 @@
 #include <functional>
 
 class ClockSyncWatch;
-class StatusPanels;
 class frmComm;
 struct GroupTables;
 
@@ -18,7 +17,7 @@ struct SenderStatus
 {
     QString Link;  // "COM1", "UDP:5000", "/dev/ttyUSB0"
     QString Role;  // "service" or "window"
-    QString Panel; // panel 1: "Sending to Clock Number 7", "Send Error: ...", "Not Sending: ..."
+    QString Panel; // the sending panel's text: "Sending to Clock Number 7", "Send Error: ...", "Not Sending: ..."
     QString ClockSync;
     QString ClockSyncDetail;
     bool ClockSynchronized = false;
@@ -29,12 +28,13 @@ struct SenderStatus
     QVariantMap properties() const;
     static SenderStatus fromProperties(const QVariantMap& properties);
     // What a sender that holds its link shows now.
-    static SenderStatus collect(const QString& role, const frmComm& comm, const StatusPanels& panels,
-                                const ClockSyncWatch& clockSync, const GroupTables& tables);
+    static SenderStatus collect(const QString& role, const frmComm& comm, const ClockSyncWatch& clockSync,
+                                const GroupTables& tables);
 };
 
 namespace SenderBus {
-// One line of `quillmarch --status`: link, role, panel 1, the PC clock's state, the last packet's age; TABs between.
+// One line of `quillmarch --status`: link, role, the sending panel's text, the PC clock's state, the last packet's age;
+// TABs between.
 QString StatusLine(const SenderStatus& sender, qint64 nowMs);
 // 0 when every sender is sending, 1 when any has a fault, 3 when none runs (the LSB status codes).
 int StatusExitCode(const QList<SenderStatus>& senders);

@@ -12,7 +12,7 @@ public:
     void UpdateStatusClock(const QDateTime& localNow, StatusPanels& panels);
 
 private:
-    int m_LastSecond = 0;
-    QDate m_LastDate;
-    bool m_DateShown = false;
+    int m_lastSecond = 0;
+    QDate m_lastDate;
+    bool m_dateShown = false;
 };

@@ -1,13 +1,15 @@
-// The four text panels of the main window's status bar, as the link object sees them.
+// The text panels of the main window's status bar, as the link object sees them.
 #pragma once
 
 #include <QString>
+
+// The status bar's panels, left to right; the values are the panels' numbers.
+enum class Panel { Sending = 1, Link, Date, Time, ClockSync };
 
 class StatusPanels
 {
 public:
     virtual ~StatusPanels() = default;
-    // `panel` is 1 (sending status), 2 (link in use), 3 (local date) or 4 (local time).
-    virtual void setPanelText(int panel, const QString& text) = 0;
-    virtual QString panelText(int panel) const = 0;
+    // The link object writes Sending, Link, Date and Time; the PC clock's panel is the window's own.
+    virtual void setPanelText(Panel panel, const QString& text) = 0;
 };

@@ -28,7 +28,7 @@ void frmComm::Form_Load(const QString& argumentText)
     m_cycle.CurrentClock = kHighestClock;
     Packet = QByteArray(kPacketSize, '\0');
     Packet[0] = kPacketStart;
-    m_CommMode = 0;
+    m_state = SendingState::Disabled;
 
     m_choice = ChooseLink(argumentText);
     if (!m_choice.failureText.isEmpty()) {
@@ -38,8 +38,8 @@ void frmComm::Form_Load(const QString& argumentText)
         const Link::OpenResult result = m_link->open();
         switch (result.outcome) {
         case Link::OpenOutcome::Opened:
-            m_panels.setPanelText(2, LinkPanelText(m_choice));
-            m_CommMode = m_choice.CommMode;
+            m_panels.setPanelText(Panel::Link, LinkPanelText(m_choice));
+            m_state = SendingState::Starting;
             break;
         case Link::OpenOutcome::NotAvailable:
             m_link.reset();
@@ -60,7 +60,7 @@ void frmComm::Form_Load(const QString& argumentText)
 
 QString frmComm::linkKey() const
 {
-    return m_choice.CommMode == 2 ? LinkLock::UdpKey(m_choice.port) : LinkLock::SerialKey(m_choice.device);
+    return m_choice.CommMode == LinkKind::Udp ? LinkLock::UdpKey(m_choice.port) : LinkLock::SerialKey(m_choice.device);
 }
 
 bool frmComm::lockLink()
@@ -87,8 +87,14 @@ bool frmComm::lockLink()
 void frmComm::fail(const QString& text)
 {
     m_dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, MsgResult::Ok);
-    m_panels.setPanelText(1, QStringLiteral("Sending Disabled due to Error"));
-    m_CommMode = 0;
+    setState(SendingState::Disabled, QStringLiteral("Sending Disabled due to Error"));
+}
+
+void frmComm::setState(SendingState state, const QString& text)
+{
+    m_state = state;
+    m_stateText = text;
+    m_panels.setPanelText(Panel::Sending, text);
 }
 
 void frmComm::close()
@@ -114,10 +120,10 @@ void frmComm::Timer1_Timer()
     // The packet goes out first, at the deadline; the panels and whoever follows the ticks come after it.
     // With sending disabled the cycle still walks and takes groups over, but writes nothing.
     if (m_cycle.RefreshNextClock()) {
-        if (m_CommMode != 0)
+        if (m_state != SendingState::Disabled)
             SendClockPacket(m_cycle.CurrentGroup, m_cycle.CurrentClock);
-    } else if (m_CommMode != 0) {
-        m_panels.setPanelText(1, QStringLiteral("No Clocks Defined"));
+    } else if (m_state != SendingState::Disabled) {
+        setState(SendingState::NoClocks, QStringLiteral("No Clocks Defined"));
     }
     m_statusClock.UpdateStatusClock(m_clock.localNow(), m_panels);
     emit ticked();
@@ -148,12 +154,12 @@ void frmComm::SendClockPacket(int group, int clock)
         m_journal->info(QStringLiteral("sending to %1 again").arg(m_choice.name));
         m_sendFault.clear();
     }
-    m_panels.setPanelText(1, QStringLiteral("Sending to Clock Number ") + QString::number(clock));
+    setState(SendingState::Sending, QStringLiteral("Sending to Clock Number ") + QString::number(clock));
 }
 
 void frmComm::reportSendFault(const QString& reason)
 {
-    m_panels.setPanelText(1, reason);
+    setState(SendingState::SendFault, reason);
     if (reason != m_sendFault)
         m_journal->error(m_choice.name + QStringLiteral(": ") + reason);
     m_sendFault = reason;

@@ -19,6 +19,15 @@ class StatusPanels;
 class SystemClock;
 struct GroupTables;
 
+// What the link object is doing. The sending panel shows it in words; the service manager hears READY from it.
+enum class SendingState {
+    Disabled,  // no link: not recognised, not opened, or held by another program
+    Starting,  // the link is open and the first tick has not come
+    Sending,   // the last packet went out
+    NoClocks,  // no group has a clock: there is nothing to send
+    SendFault, // the last packet did not go out: a send error, or a year the packet cannot carry
+};
+
 class frmComm : public QObject
 {
     Q_OBJECT
@@ -40,14 +49,17 @@ public:
     // (no failure is shown then). Unset: the link counts as unavailable.
     std::function<bool(const QString& linkKey)> followHolder;
 
-    int CommMode() const { return m_CommMode; }
+    // The kind of the link this object sends on; None while sending is disabled.
+    LinkKind CommMode() const { return m_state == SendingState::Disabled ? LinkKind::None : m_choice.CommMode; }
+    SendingState sendingState() const { return m_state; }
+    // The state in the operator's words, as the sending panel shows it: "Sending to Clock Number 7".
+    const QString& sendingText() const { return m_stateText; }
     // The lock's name for the link: the same for every spelling of one device.
     QString linkKey() const;
     QDateTime lastPacketTime() const { return m_lastPacket; }
-    // Sending is disabled, or the last send failed.
-    bool sendFault() const { return m_CommMode == 0 || !m_sendFault.isEmpty(); }
+    // Sending is disabled, or the last send failed: a failure counts until a packet goes out again.
+    bool sendFault() const { return m_state == SendingState::Disabled || !m_sendFault.isEmpty(); }
     const LinkChoice& choice() const { return m_choice; }
-    const RefreshCycle& cycle() const { return m_cycle; }
 
     QTimer Timer1;     // wakes the GUI thread just before each tick's deadline
     QByteArray Packet; // the packet sent last
@@ -61,8 +73,9 @@ private slots:
 private:
     bool lockLink();
     void fail(const QString& text);
+    void setState(SendingState state, const QString& text);
     void SendClockPacket(int group, int clock);
-    // A send that did not happen: panel 1 says why; the log gets one line when the reason changes.
+    // A send that did not happen: the sending panel says why; the log gets one line when the reason changes.
     void reportSendFault(const QString& reason);
 
     GroupTables& m_tables;
@@ -74,7 +87,8 @@ private:
     LinkChoice m_choice;
     LinkLock m_lock;
     Journal* m_journal = &Journal::standardError();
-    int m_CommMode = 0;
+    SendingState m_state = SendingState::Disabled;
+    QString m_stateText;
     RefreshCycle m_cycle;
     TickSchedule m_schedule;
     StatusClock m_statusClock;

@@ -7,7 +7,7 @@
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "presets/PresetTable.h"
-#include "ui/auxiliary/SummaryTable.h"
+#include "app/SummaryTable.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>

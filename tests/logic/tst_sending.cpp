@@ -4,8 +4,10 @@
 #include "PacketDecoder.h"
 #include "app/ClockPacket.h"
 #include "app/CommandCourier.h"
+#include "app/CommandLine.h"
 #include "app/LinkLock.h"
 #include "app/LinkSelection.h"
+#include "app/ManagerNotices.h"
 #include "app/RefreshCycle.h"
 #include "app/SettingsFollower.h"
 #include "app/StatusClock.h"
@@ -67,6 +69,8 @@ private slots:
     void schedule_data();
     void schedule();
     void statusClockDateWaitsForTheMinute();
+    void commandLine_data();
+    void commandLine();
     void chooseLink_data();
     void chooseLink();
     void linkHeldByAnotherSender();
@@ -321,6 +325,49 @@ void tst_Sending::statusClockDateWaitsForTheMinute()
     QCOMPARE(panels.texts[2] + " " + panels.texts[3], "Sun, Dec 06, 2026 00:01:00");
 }
 
+void tst_Sending::commandLine_data()
+{
+    using R = CommandLine::Request;
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<R>("request");
+    QTest::addColumn<QString>("text"); // the link's text; for --match-zone the zone and years, "-" without a zone
+    // clang-format off
+    QTest::newRow("none: the window on COM1") << QStringList{} << R::Window << "";
+    QTest::newRow("split by the shell") << QStringList{"UDP", "5000"} << R::Window << "UDP 5000";
+    QTest::newRow("command after a link") << QStringList{"COM1", "--status"} << R::Window << "COM1 --status";
+    QTest::newRow("command with company") << QStringList{"--help", "COM1"} << R::Window << "--help COM1";
+    for (const char* word : {"--h", "-hv", "--help-all", "--", "-style", "--match-zone=Europe/Berlin"})
+        QTest::newRow(word) << QStringList{word} << R::Window << word;
+    QTest::newRow("service: the words as typed") << QStringList{"--service", "--status", "x"} << R::Service << "--status x";
+    QTest::newRow("service alone") << QStringList{"--service"} << R::Service << "";
+    QTest::newRow("zone missing") << QStringList{"--match-zone"} << R::MatchZone << "-";
+    QTest::newRow("zone, years like an option") << QStringList{"--match-zone", "Europe/Berlin", "--help"} << R::MatchZone << "Europe/Berlin --help";
+    QTest::newRow("zone, too many") << QStringList{"--match-zone", "a", "b", "c"} << R::Window << "--match-zone a b c";
+    // clang-format on
+    for (const auto& [word, request] : {std::pair{"-h", R::Help},
+                                        {"--help", R::Help},
+                                        {"-v", R::Version},
+                                        {"--version", R::Version},
+                                        {"--list-ports", R::ListPorts},
+                                        {"--status", R::Status},
+                                        {"--clock-times", R::ClockTimes}})
+        QTest::newRow(word) << QStringList{word} << request << word;
+}
+
+// Only the first word asks for something; the link's words, whatever they look like, are the operator's text.
+void tst_Sending::commandLine()
+{
+    QFETCH(QStringList, words);
+    QFETCH(CommandLine::Request, request);
+    QFETCH(QString, text);
+    const CommandLine line(words);
+    QCOMPARE(line.request(), request);
+    if (request == CommandLine::Request::MatchZone)
+        QCOMPARE(line.zoneGiven() ? line.zone() + ' ' + line.years() : "-", text);
+    else if (request == CommandLine::Request::Window || request == CommandLine::Request::Service)
+        QCOMPARE(line.linkText(), text);
+}
+
 void tst_Sending::chooseLink_data()
 {
     QTest::addColumn<QString>("argument");
@@ -345,14 +392,14 @@ void tst_Sending::chooseLink()
     QFETCH(QString, device);
     const LinkChoice choice = ChooseLink(argument);
     if (device == "-") {
-        QCOMPARE(choice.CommMode, 0);
+        QCOMPARE(choice.CommMode, LinkKind::None);
         QCOMPARE(choice.failureText, "The command line argument \"" + argument +
                                          "\"is not recognized\rPlease specify argument as \"COM#\" or \"UDP#\" alone, "
                                          "where # is replaced by\rthe serial COM port number or network UDP port "
                                          "number to use.");
         return;
     }
-    QCOMPARE(choice.CommMode, device.isEmpty() ? 2 : 1);
+    QCOMPARE(choice.CommMode, device.isEmpty() ? LinkKind::Udp : LinkKind::Serial);
     QCOMPARE(choice.device, device);
     QTEST(LinkPanelText(choice), "panel");
 }
@@ -381,14 +428,18 @@ void tst_Sending::linkHeldByAnotherSender()
         CommRig rig;
         rig.comm.Form_Load(pty.slavePath);
         QCOMPARE(rig.dialogs.calls.size(), 1);
-        QCOMPARE(rig.dialogs.calls[0].text,
-                 LinkInUseText(rig.comm.choice(), QStringLiteral("tst_sending (process %1)").arg(getpid())));
-        QCOMPARE(rig.comm.CommMode(), 0);
+        QCOMPARE(
+            rig.dialogs.calls[0].text,
+            QStringLiteral("Comm Port \"%1\" is in use by another Quillmarch\rtst_sending (process %2) sends on it; "
+                           "this one sends nothing, so the two do not garble each other.")
+                .arg(pty.slavePath)
+                .arg(getpid()));
+        QCOMPARE(rig.comm.CommMode(), LinkKind::None);
     }
     QVERIFY(lockFile.remove()); // its holder gone, the link is free
     CommRig next;
     next.comm.Form_Load(pty.slavePath);
-    QCOMPARE(next.comm.CommMode(), 1);
+    QCOMPARE(next.comm.CommMode(), LinkKind::Serial);
 }
 
 void tst_Sending::panelsWhileSending()
@@ -397,10 +448,13 @@ void tst_Sending::panelsWhileSending()
     rig.comm.Form_Load("UDP5000");
     rig.comm.Timer1.stop();
     const auto tick = [&] { QMetaObject::invokeMethod(&rig.comm, "Timer1_Timer"); };
+    ManagerNotices notices; // a service with nothing to send is ready all the same, and says so once
     tick();
     QCOMPARE(rig.panels.texts[0], "No Clocks Defined");
+    QCOMPARE(notices.afterTick(rig.comm), "WATCHDOG=1\nSTATUS=No Clocks Defined\nREADY=1");
     define(rig.tables, 0, {1, 2});
     tick();
+    QCOMPARE(notices.afterTick(rig.comm), "WATCHDOG=1\nSTATUS=Sending to Clock Number 1");
     tick();
     QCOMPARE(rig.sent, QList<QByteArray>({BuildClockPacket(rig.tables.ActiveGroups[0], 1, rig.clock.utc),
                                           BuildClockPacket(rig.tables.ActiveGroups[0], 2, rig.clock.utc)}));

@@ -20,8 +20,7 @@ public:
 struct RecordingPanels : StatusPanels
 {
     QString texts[4];
-    void setPanelText(int panel, const QString& text) override { texts[panel - 1] = text; }
-    QString panelText(int panel) const override { return texts[panel - 1]; }
+    void setPanelText(Panel panel, const QString& text) override { texts[int(panel) - 1] = text; }
 };
 
 // Records every packet; `failWith` makes writes fail with that reason while it is set.

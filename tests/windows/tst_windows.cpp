@@ -3,7 +3,6 @@
 // summary, the map; the presets window (the preset editor's part played through its seam).
 // The keyboard under a real X server is in scenarios/.
 #include "app/DataFiles.h"
-#include "app/frmWarning.h"
 #include "model/HandOver.h"
 #include "model/LocalTime.h"
 #include "model/SettingsStore.h"
@@ -18,6 +17,7 @@
 #include "ui/auxiliary/frmClockTimes.h"
 #include "ui/auxiliary/frmMap.h"
 #include "ui/auxiliary/frmPlace.h"
+#include "ui/auxiliary/frmWarning.h"
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/HelpMenu.h"
 #include "ui/main/MainPlacement.h"
@@ -315,20 +315,20 @@ void tst_Windows::followingTheService()
     service->publish(status);
     Editor e;
     const LinkChoice link = ChooseLink("/dev/ttyUSB0");
-    const auto panels = [&] { return e.window->panelText(1) + " | " + e.window->panelText(2); };
+    const auto panels = [&] { return e.window->panelText(Panel::Sending) + " | " + e.window->panelText(Panel::Link); };
     {
         ServiceMirror mirror(new SenderView(QDBusConnection::connectToBus(bus.address, "window"), "/dev/ttyUSB0"), link,
                              *e.window, e.dialogs);
         QCOMPARE(panels(), "Service: Sending to Clock Number 7 | Service on /dev/ttyUSB0");
-        QCOMPARE(e.window->panelText(5), "PC Clock Synchronised");
+        QCOMPARE(e.window->panelText(Panel::ClockSync), "PC Clock Synchronised");
         status.Panel = "Send Error: Input/output error";
         service->publish(status);
-        QTRY_COMPARE(e.window->panelText(1), "Service: Send Error: Input/output error");
+        QTRY_COMPARE(e.window->panelText(Panel::Sending), "Service: Send Error: Input/output error");
         e.window->commandElsewhere(0, 220);
         QCOMPARE(given, (QList<QPair<int, int>>{{0, 220}}));
-        QCOMPARE(e.window->panelText(1), "Service: sending 220 to A");
+        QCOMPARE(e.window->panelText(Panel::Sending), "Service: sending 220 to A");
         emit service->CommandDone("A", 220, true);
-        QTRY_COMPARE(e.window->panelText(1), "Service: 220 reached group A");
+        QTRY_COMPARE(e.window->panelText(Panel::Sending), "Service: 220 reached group A");
         service.reset();
         QTRY_COMPARE(panels(), "Service stopped: nothing sent | Service on /dev/ttyUSB0");
     }
@@ -352,7 +352,7 @@ void tst_Windows::closingKeepsThePlaceAndPanelsShowWhole()
         const QString texts[] = {"Not Sending: PC clock year 2240 is beyond what the clocks can show",
                                  "Using /dev/serial/by-id/usb-FTDI_FT232R_A1B2C3-if00", "Sat, Dec 05, 2026", "x"};
         for (int panel = 4; panel >= 1; --panel)
-            window.setPanelText(panel, texts[panel - 1]);
+            window.setPanelText(Panel(panel), texts[panel - 1]);
         for (int panel = 1; panel <= 4; ++panel) {
             const auto* label = window.findChild<QLabel*>(QStringLiteral("Panel%1").arg(panel));
             const QString shown = label->text(), text = texts[panel - 1];

@@ -145,7 +145,7 @@ int main(int argc, char** argv)
     static const QRegularExpression udp(QStringLiteral("^UDP(\\d{1,5})$"), QRegularExpression::CaseInsensitiveOption);
     if (const QRegularExpressionMatch m = udp.match(source); m.hasMatch()) {
         const LinkChoice choice = ChooseLink(source);
-        if (choice.CommMode != 2)
+        if (choice.CommMode != LinkKind::Udp)
             return Fail(2, QStringLiteral("UDP port %1 is out of range 1..65535").arg(m.captured(1).toUInt()));
         return WatchUdp(app, quint16(choice.port), printer);
     }

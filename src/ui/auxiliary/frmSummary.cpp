@@ -1,8 +1,8 @@
 #include "ui/auxiliary/frmSummary.h"
 
+#include "app/SummaryTable.h"
 #include "model/GroupTable.h"
 #include "ui/Twips.h"
-#include "ui/auxiliary/SummaryTable.h"
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>

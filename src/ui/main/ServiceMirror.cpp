@@ -25,17 +25,17 @@ ServiceMirror::~ServiceMirror()
     m_window.commandElsewhere = nullptr;
 }
 
-// Panel 1 is narrow: the notes are short enough to fit ("Service: 220 reached group A").
+// The sending panel is narrow: the notes are short enough to fit ("Service: 220 reached group A").
 void ServiceMirror::show()
 {
     if (!m_view->present()) {
-        m_window.setPanelText(1, QStringLiteral("Service stopped: nothing sent"));
-        m_window.setPanelText(2, QStringLiteral("Service on ") + m_link.name);
+        m_window.setPanelText(Panel::Sending, QStringLiteral("Service stopped: nothing sent"));
+        m_window.setPanelText(Panel::Link, QStringLiteral("Service on ") + m_link.name);
         return;
     }
     const SenderStatus& s = m_view->status();
-    m_window.setPanelText(1, QStringLiteral("Service: ") + (m_note.isEmpty() ? s.Panel : m_note));
-    m_window.setPanelText(2, QStringLiteral("Service on ") + m_link.name);
+    m_window.setPanelText(Panel::Sending, QStringLiteral("Service: ") + (m_note.isEmpty() ? s.Panel : m_note));
+    m_window.setPanelText(Panel::Link, QStringLiteral("Service on ") + m_link.name);
     m_window.showClockSync(s.ClockSync, s.ClockSyncDetail, s.ClockSynchronized);
 }
 

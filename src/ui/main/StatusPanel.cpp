@@ -93,20 +93,21 @@ void MainStatusBar::fitPanels(double dpi)
     }
 }
 
-void MainStatusBar::setText(int panel, const QString& text, const QString& detail)
+void MainStatusBar::setText(Panel which, const QString& text, const QString& detail)
 {
-    if (panel >= 1 && panel <= kPanelCount)
+    if (const int panel = int(which); panel >= 1 && panel <= kPanelCount)
         m_panels[size_t(panel - 1)]->setFullText(text, detail);
 }
 
-QString MainStatusBar::text(int panel) const
+QString MainStatusBar::text(Panel which) const
 {
+    const int panel = int(which);
     return panel >= 1 && panel <= kPanelCount ? m_panels[size_t(panel - 1)]->fullText() : QString();
 }
 
 void MainStatusBar::showClockSync(const QString& text, const QString& detail, bool synchronized)
 {
-    setText(5, text, detail);
+    setText(Panel::ClockSync, text, detail);
     m_panels[4]->setStyleSheet(synchronized ? QString()
                                             : QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
 }

@@ -2,6 +2,8 @@
 // in the tooltip, never cut without a sign.
 #pragma once
 
+#include "app/StatusPanels.h"
+
 #include <QLabel>
 #include <array>
 
@@ -39,9 +41,9 @@ public:
     explicit MainStatusBar(QWidget* parent);
     // Panels 2 to 4 get their designed widths in twips; panel 1 takes the rest.
     void fitPanels(double dpi);
-    // `panel` counts from 1; `detail` is the panel's own tooltip.
-    void setText(int panel, const QString& text, const QString& detail = QString());
-    QString text(int panel) const;
+    // `detail` is the panel's own tooltip.
+    void setText(Panel panel, const QString& text, const QString& detail = QString());
+    QString text(Panel panel) const;
     // The clocks copy a wrong PC clock faithfully: that case must stand out.
     void showClockSync(const QString& text, const QString& detail, bool synchronized);
 

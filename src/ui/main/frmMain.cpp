@@ -371,14 +371,14 @@ void frmMain::SaveWindowSettings()
     m_editor.saveHistories();
 }
 
-void frmMain::setPanelText(int panel, const QString& text)
+void frmMain::setPanelText(Panel which, const QString& text)
 {
-    sbStatusBar->setText(panel, text);
+    sbStatusBar->setText(which, text);
 }
 
-QString frmMain::panelText(int panel) const
+QString frmMain::panelText(Panel which) const
 {
-    return sbStatusBar->text(panel);
+    return sbStatusBar->text(which);
 }
 
 void frmMain::showClockSync(const ClockSyncState& state)

@@ -42,8 +42,8 @@ public:
     // The editor's rules, which these controls show.
     const GroupEditor& editor() const { return m_editor; }
 
-    void setPanelText(int panel, const QString& text) override;
-    QString panelText(int panel) const override;
+    void setPanelText(Panel panel, const QString& text) override;
+    QString panelText(Panel panel) const;
     // Panel 5: whether the PC clock, which every clock copies, is synchronised; the error in its tooltip.
     void showClockSync(const ClockSyncState& state);
     void showClockSync(const QString& text, const QString& detail, bool synchronized);

@@ -1,4 +1,4 @@
-#include "app/frmWarning.h"
+#include "ui/auxiliary/frmWarning.h"
 
 #include "model/SettingsStore.h"
 #include "platform/Sounds.h"

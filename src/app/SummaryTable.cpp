@@ -1,4 +1,4 @@
-#include "ui/auxiliary/SummaryTable.h"
+#include "app/SummaryTable.h"
 
 #include "model/CodeTables.h"
 
