@@ -147,10 +147,8 @@ void tst_Scenarios::listLeftPastPresetsIsCheckedLater_data()
     QTest::addColumn<QString>("keys");
     QTest::addColumn<bool>("click"); // then a click on the zone list
     QTest::newRow("Tab past Presets to the zone list") << "Tab Tab" << false;
-    QTest::newRow("to Presets, back, and on") << "Tab shift+Tab Tab Tab" << false;
     QTest::newRow("to Presets, then a click on the zone list") << "Tab" << true;
     QTest::newRow("Alt+P, Esc: the focus comes back to the group letter") << "alt+p" << false;
-    QTest::newRow("Enter in the field") << "Return" << false;
 }
 
 // The list is checked, shown in its canonical form and kept in the history whatever lay between; a bad one is
@@ -162,7 +160,6 @@ void tst_Scenarios::listLeftPastPresetsIsCheckedLater()
     OperatorSession s(m_display, "Group-A=\"1\\t0\\t0\\tOLD\\t0\"\n", kHall);
     const QString problem = s.start();
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    const QString main = s.mainWindow();
     const auto moveOn = [&] {
         s.key(keys);
         if (keys == "alt+p") {
@@ -170,7 +167,7 @@ void tst_Scenarios::listLeftPastPresetsIsCheckedLater()
             s.key("Escape");
         }
         if (click)
-            s.click(main, kMainZone);
+            s.click(s.mainWindow(), kMainZone);
     };
     s.key("Tab 3 minus 2 0 0");
     moveOn();
