@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "ui/FocusValidation.h"
 #include "ui/Twips.h"
+#include "ui/TypedText.h"
 #include "ui/auxiliary/frmPlace.h"
 #include "ui/main/ApplyGroup.h"
 #include "ui/main/MainPlacement.h"
@@ -22,7 +23,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QToolButton>
 #include <QToolTip>
 
@@ -30,23 +30,6 @@ namespace {
 const QChar kTab(9);
 const QString kCaption = QStringLiteral(" Quillmarch from Orvale Instruments");
 
-// The list changes under the field; its text, its cursor and the signals that would report them must not.
-void showHistory(QComboBox* combo, const QStringList& entries)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    if (items == entries)
-        return;
-    const QSignalBlocker blocker(combo);
-    const QString text = combo->currentText();
-    const int cursor = combo->lineEdit()->cursorPosition();
-    combo->clear();
-    combo->addItems(entries);
-    combo->setCurrentIndex(-1);
-    combo->setEditText(text);
-    combo->lineEdit()->setCursorPosition(cursor);
-}
 } // namespace
 
 frmMain::frmMain(SettingsStore& settings, GroupTables& tables, Dialogs& dialogs, Sounds& sounds, QWidget* parent)
@@ -153,8 +136,8 @@ void frmMain::showEditState(bool modified)
 
 void frmMain::showHistories()
 {
-    showHistory(GroupClockNumbers, m_editor.clockHistory());
-    showHistory(TextDisplay, m_editor.textHistory());
+    ShowHistory(GroupClockNumbers, m_editor.clockHistory());
+    ShowHistory(TextDisplay, m_editor.textHistory());
 }
 
 void frmMain::TakePreset(int zoneIndex, int daylightIndex, const QString& text)
