@@ -1,19 +1,30 @@
 #include "app/CommandCourier.h"
 
 #include "model/HandOver.h"
+#include "model/WireFormat.h"
 
 #include <QString>
 
+#include <algorithm>
+#include <iterator>
+
 CommandCourier::CommandCourier(GroupTables& tables, QObject* parent) : QObject(parent), m_tables(tables) {}
 
-QString CommandCourier::give(int group, int code)
+QString CommandCourier::give(const QString& letter, int code)
 {
+    const int group = letter.size() == 1 ? LetterToIndex(letter) : -1;
     if (group < 0 || group >= kGroupCount)
-        return QStringLiteral("There is no group %1").arg(group);
-    if (code < 1 || code > 255)
-        return QStringLiteral("A command code is 1 to 255, not %1").arg(code);
+        return QStringLiteral("A group is a letter A to Z, not \"%1\"").arg(letter);
+    if (std::find(std::begin(kKeyCommandCodes), std::end(kKeyCommandCodes), code) == std::end(kKeyCommandCodes))
+        return QStringLiteral("A command is one the command keys send: 236, 172, 156, or 220 for the factory reset; "
+                              "not %1")
+            .arg(code);
     if (m_tables.ActiveGroups[size_t(group)].FirstClock == -1)
-        return QStringLiteral("Group %1 has no clocks").arg(IndexToLetter(group));
+        return QStringLiteral("Group %1 has no clocks").arg(letter);
+    const bool waits = std::any_of(m_queue.begin(), m_queue.end(), [group](const auto& c) { return c.first == group; });
+    if (waits || m_travelling == group)
+        return QStringLiteral("Group %1 has a command on its way: give the next once it has reached the clocks")
+            .arg(letter);
     m_queue.append({group, code});
     return {};
 }

@@ -15,8 +15,9 @@ class CommandCourier : public QObject
 public:
     explicit CommandCourier(GroupTables& tables, QObject* parent = nullptr);
 
-    // Queues `code` for group `group` (0..25); empty when accepted, else why not.
-    QString give(int group, int code);
+    // Queues `code` for the group named by `letter` ("A" to "Z"); empty when accepted, else why not. Only the codes
+    // the command keys send are taken, and one command per group at a time, so no caller can queue without end.
+    QString give(const QString& letter, int code);
     // Called after each tick. Hands the next command over once no other group waits for its take-over.
     void afterTick();
     // A command waits or travels: other hand-overs must wait, or the group they interrupt would get it twice.

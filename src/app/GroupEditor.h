@@ -43,7 +43,6 @@ bool RefuseKeyAtLimit(const QString& typed, const QString& text, int limit, bool
 
 // The one-shot command a key sends in manufacturing mode (F5, F6, F7, Shift+F8), or 0 for any other key.
 int CommandCodeForKey(int key, Qt::KeyboardModifiers modifiers);
-inline constexpr int kFactoryResetCode = 220;
 
 class GroupEditor : public QObject
 {

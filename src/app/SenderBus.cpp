@@ -172,12 +172,8 @@ void SenderObject::publish(const SenderStatus& status)
 
 void SenderObject::SendCommand(const QString& group, uchar code)
 {
-    const int index = group.size() == 1 ? LetterToIndex(group) : -1;
-    QString refused = QStringLiteral("This sender is a window: its command keys give commands");
-    if (takeCommand)
-        refused = index >= 0 && index < kGroupCount
-                      ? takeCommand(index, code)
-                      : QStringLiteral("A group is a letter A to Z, not \"%1\"").arg(group);
+    const QString refused = takeCommand ? takeCommand(group, code)
+                                        : QStringLiteral("This sender is a window: its command keys give commands");
     if (!refused.isEmpty() && calledFromDBus())
         sendErrorReply(QDBusError::InvalidArgs, refused);
 }

@@ -68,7 +68,7 @@ public:
     // Sends PropertiesChanged for what differs from the status published before.
     void publish(const SenderStatus& status);
     // Given a group index and a code, queues the command; returns why not, or empty. Unset: commands are refused.
-    std::function<QString(int group, int code)> takeCommand;
+    std::function<QString(const QString& group, int code)> takeCommand;
 
     QString Link() const { return m_status.Link; }
     QString Role() const { return m_status.Role; }

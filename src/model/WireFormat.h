@@ -32,6 +32,11 @@ constexpr int kLastPacketYear = kFirstPacketYear + 255;
 constexpr int kHighestClock = 127;
 constexpr int kClockCount = kHighestClock + 1;
 
+// The one-shot command bytes the manufacturing keys send (F5, F6, F7, and Shift+F8's factory reset); the clocks are
+// given no other.
+constexpr int kKeyCommandCodes[] = {236, 172, 156, 220};
+constexpr int kFactoryResetCode = 220;
+
 // The checksum byte for the first kChecksumOffset bytes of `packet` (which holds at least that many): it makes the
 // 8-bit sum of the whole packet zero. The builder writes it; a reader compares it with the byte received.
 constexpr char PacketChecksum(QByteArrayView packet)

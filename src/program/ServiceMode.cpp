@@ -72,11 +72,12 @@ int RunService(const QString& linkText, const QString& settingsPath, Journal& jo
     if (!setup.showOnBus(busProblem))
         journal.warning(QStringLiteral("status and commands are not available to windows and --status (") + busProblem +
                         QStringLiteral("); sending goes on"));
-    sender.takeCommand = [&](int group, int code) {
+    // Every command given is logged, taken or refused, whatever the caller named as its group.
+    sender.takeCommand = [&](const QString& group, int code) {
         const QString refused = courier.give(group, code);
         journal.info(QStringLiteral("command %1 for group %2 %3")
                          .arg(code)
-                         .arg(IndexToLetter(group),
+                         .arg(group.size() == 1 ? group : '"' + group + '"',
                               refused.isEmpty() ? QStringLiteral("taken") : QStringLiteral("refused: ") + refused));
         return refused;
     };

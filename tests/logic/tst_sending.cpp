@@ -196,11 +196,22 @@ void tst_Sending::commandsGivenToTheService()
     connect(&courier, &CommandCourier::done, [&](int g, int code, bool reached) {
         done << QStringLiteral("%1:%2:%3").arg(IndexToLetter(g)).arg(code).arg(reached);
     });
-    QCOMPARE(courier.give(1, 220), "Group B has no clocks");
-    QCOMPARE(courier.give(0, 0), "A command code is 1 to 255, not 0");
+    const QString notAKey = "A command is one the command keys send: 236, 172, 156, or 220 for the factory reset; not ";
+    for (const auto& [group, code, refused] : {std::tuple{"B", 220, "Group B has no clocks"},
+                                               {"AB", 220, ""},
+                                               {"", 220, ""},
+                                               {"a", 220, ""},
+                                               {"A", 0, ""},
+                                               {"A", 237, ""}}) {
+        const QString why = *refused      ? QString(refused)
+                            : code == 220 ? QStringLiteral("A group is a letter A to Z, not \"%1\"").arg(group)
+                                          : notAKey + QString::number(code);
+        QCOMPARE(courier.give(group, code), why);
+    }
     QVERIFY(HandOver(t).offer(2)); // a window's apply, not yet taken over
-    QCOMPARE(courier.give(0, 220), QString());
-    QCOMPARE(courier.give(2, 236), QString());
+    QCOMPARE(courier.give("A", 220), QString());
+    QCOMPARE(courier.give("A", 172), "Group A has a command on its way: give the next once it has reached the clocks");
+    QCOMPARE(courier.give("C", 236), QString());
     QVERIFY(courier.busy());
     QStringList sent;
     for (int tick = 0; tick < 8; ++tick) {
@@ -216,7 +227,7 @@ void tst_Sending::commandsGivenToTheService()
     QVERIFY(!courier.busy());
     t.EditGroups[0].Clocks = {}; // a window empties A while the next command is given
     QVERIFY(HandOver(t).offer(0));
-    QCOMPARE(courier.give(0, 156), QString());
+    QCOMPARE(courier.give("A", 156), QString());
     cycle.RefreshNextClock();
     courier.afterTick();
     QCOMPARE(done.value(2), "A:156:0");

@@ -305,8 +305,8 @@ void tst_Windows::followingTheService()
     QString problem;
     QVERIFY2(service->exportFor("/dev/ttyUSB0", problem), qPrintable(problem));
     QList<QPair<int, int>> given;
-    service->takeCommand = [&](int group, int code) {
-        given.append({group, code});
+    service->takeCommand = [&](const QString& group, int code) {
+        given.append({LetterToIndex(group), code});
         return QString();
     };
     SenderStatus status{
