@@ -196,23 +196,14 @@ void tst_Sending::commandsGivenToTheService()
     connect(&courier, &CommandCourier::done, [&](int g, int code, bool reached) {
         done << QStringLiteral("%1:%2:%3").arg(IndexToLetter(g)).arg(code).arg(reached);
     });
-    const QString notAKey = "A command is one the command keys send: 236, 172, 156, or 220 for the factory reset; not ";
-    for (const auto& [group, code, refused] : {std::tuple{"B", 220, "Group B has no clocks"},
-                                               {"AB", 220, ""},
-                                               {"", 220, ""},
-                                               {"a", 220, ""},
-                                               {"A", 0, ""},
-                                               {"A", 237, ""}}) {
-        const QString why = *refused      ? QString(refused)
-                            : code == 220 ? QStringLiteral("A group is a letter A to Z, not \"%1\"").arg(group)
-                                          : notAKey + QString::number(code);
-        QCOMPARE(courier.give(group, code), why);
-    }
+    QCOMPARE(courier.give("B", 220), "Group B has no clocks");
+    QCOMPARE(courier.give("AB", 220), "A group is a letter A to Z, not \"AB\"");
+    QCOMPARE(courier.give("A", 237), "A command is one the command keys send: 236, 172, 156, or 220 for the factory "
+                                     "reset; not 237");
     QVERIFY(HandOver(t).offer(2)); // a window's apply, not yet taken over
     QCOMPARE(courier.give("A", 220), QString());
     QCOMPARE(courier.give("A", 172), "Group A has a command on its way: give the next once it has reached the clocks");
     QCOMPARE(courier.give("C", 236), QString());
-    QVERIFY(courier.busy());
     QStringList sent;
     for (int tick = 0; tick < 8; ++tick) {
         QVERIFY(cycle.RefreshNextClock());
@@ -224,7 +215,6 @@ void tst_Sending::commandsGivenToTheService()
     }
     QCOMPARE(sent.join(' '), "C5:0 A1:220 A2:220 C5:0 C5:236 A1:0 A2:0 C5:0");
     QCOMPARE(done, QStringList({"A:220:1", "C:236:1"}));
-    QVERIFY(!courier.busy());
     t.EditGroups[0].Clocks = {}; // a window empties A while the next command is given
     QVERIFY(HandOver(t).offer(0));
     QCOMPARE(courier.give("A", 156), QString());

@@ -288,7 +288,7 @@ void tst_Program::serviceOnTheBus()
         return test.call(call).errorMessage();
     };
     QCOMPARE(command("B"), "Group B has no clocks");
-    QCOMPARE(command("AB"), "A group is a letter A to Z, not \"AB\""); // refused and logged as the others are
+    command("AB"); // refused, and logged as the others are
     QVERIFY(service.waitForError("<6>command 220 for group \"AB\" refused: A group is a letter A to Z, not \"AB\"\n"));
     QCOMPARE(command("A"), QString());
     // A window saves group C while the command travels: taken over mid-pass, C would send A's command round again.
