@@ -50,6 +50,19 @@ CommandLine::CommandLine(const QStringList& words)
         QStringLiteral("Prints one line per group with clocks, from the settings file the service reads: its "
                        "letter, its clocks, the time they show now and their next change, TAB-separated."));
     m_parser.addOption(clockTimes);
+    const QCommandLineOption checkPlaces(
+        QStringLiteral("check-places"),
+        QStringLiteral("Checks every group whose codes were chosen by place against the system's time zone database "
+                       "for the next 12 months (--check-places --days N for N days): one line per group, its letter, "
+                       "place, \"exact\", \"differs\" or \"unknown\", and what to do, TAB-separated. Exits 0 when "
+                       "all are exact, 1 when any will differ, 2 when a place is not in the database."));
+    m_parser.addOption(checkPlaces);
+    QCommandLineOption days(QStringLiteral("days"), QStringLiteral("With --check-places: how many days ahead."),
+                            QStringLiteral("N"));
+    m_parser.addOption(days);
+    QCommandLineOption groupsOnStdin(QStringLiteral("groups-on-stdin"));
+    groupsOnStdin.setFlags(QCommandLineOption::HiddenFromHelp);
+    m_parser.addOption(groupsOnStdin);
     m_parser.addPositionalArgument(QStringLiteral("link"), QString::fromLatin1(kLinkHelp), QStringLiteral("[link]"));
 
     // The first word says what is asked; the link's words are the operator's and are shown back as typed when
@@ -69,6 +82,22 @@ CommandLine::CommandLine(const QStringList& words)
         m_zoneGiven = words.size() >= 2;
         m_zone = words.value(1);
         m_years = words.value(2);
+    } else if (is(checkPlaces)) {
+        m_request = Request::CheckPlaces;
+        // Anything else after it makes the horizon 0, which the command refuses.
+        for (qsizetype i = 1; i < words.size(); ++i) {
+            if (words[i] == spelling(groupsOnStdin.names().first())) {
+                m_groupsOnStdin = true;
+                continue;
+            }
+            bool number = false;
+            if (words[i] == spelling(days.names().first()) && i + 1 < words.size())
+                m_days = words[++i].toInt(&number);
+            if (!number || m_days < 1 || m_days > kMostDays) {
+                m_days = 0;
+                break;
+            }
+        }
     } else if (words.size() == 1) { // the other commands stand alone
         const std::pair<const QCommandLineOption&, Request> commands[] = {
             {help, Request::Help},     {version, Request::Version},       {listPorts, Request::ListPorts},

@@ -8,7 +8,7 @@
 class CommandLine
 {
 public:
-    enum class Request { Window, Service, Help, Version, ListPorts, Status, ClockTimes, MatchZone };
+    enum class Request { Window, Service, Help, Version, ListPorts, Status, ClockTimes, MatchZone, CheckPlaces };
 
     // `words`: the arguments after the program's name, as the system split them.
     explicit CommandLine(const QStringList& words);
@@ -20,6 +20,12 @@ public:
     bool zoneGiven() const { return m_zoneGiven; }
     const QString& zone() const { return m_zone; }
     const QString& years() const { return m_years; }
+    // CheckPlaces: the horizon in days (0 when the words after it are wrong), and whether the groups come on
+    // standard input (the running program's own check) instead of from the settings file.
+    int days() const { return m_days; }
+    bool groupsOnStdin() const { return m_groupsOnStdin; }
+    static constexpr int kDefaultDays = 365;
+    static constexpr int kMostDays = 3650;
 
     // Print the help or the version on standard output and end the program with status 0. They name the program
     // as the running QCoreApplication does.
@@ -32,4 +38,6 @@ private:
     QString m_linkText;
     bool m_zoneGiven = false;
     QString m_zone, m_years;
+    int m_days = kDefaultDays;
+    bool m_groupsOnStdin = false;
 };

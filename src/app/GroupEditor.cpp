@@ -1,6 +1,7 @@
 #include "app/GroupEditor.h"
 
 #include "model/Blanks.h"
+#include "model/PlaceCheck.h"
 #include "model/SettingsStore.h"
 
 #include <algorithm>
@@ -67,6 +68,9 @@ void GroupEditor::show(int index)
 {
     m_shownGroupIndex = index;
     m_shownGroup = m_tables.EditGroups[size_t(index)];
+    m_place = GroupPlace(m_settings, index);
+    m_placeZone = m_shownGroup.ZoneIndex;
+    m_placeDaylight = m_shownGroup.DaylightIndex;
     emit showing(index);
     setModified(false);
 }
@@ -253,6 +257,8 @@ ApplyResult GroupEditor::apply(const EditedFields& fields, const std::function<M
     // Untouched, a longer stored text stays whole.
     if (fields.text != shownText())
         group.DisplayText = fields.text;
+    const bool placeKept = fields.zoneIndex == m_placeZone && fields.daylightIndex == m_placeDaylight;
+    SaveGroupPlace(m_settings, sel, placeKept ? m_place : QString());
     show(sel);
     if (m_settings.GetSetting(kGroupKey, QStringLiteral("A")) != IndexToLetter(sel))
         m_settings.SaveSetting(kGroupKey, IndexToLetter(sel));
@@ -260,6 +266,13 @@ ApplyResult GroupEditor::apply(const EditedFields& fields, const std::function<M
     result.end = ApplyResult::End::Applied;
     result.handOver = sel;
     return result;
+}
+
+void GroupEditor::placeChosen(const QString& place, int zoneIndex, int daylightIndex)
+{
+    m_place = place;
+    m_placeZone = zoneIndex;
+    m_placeDaylight = daylightIndex;
 }
 
 void GroupEditor::cancel()

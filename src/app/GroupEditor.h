@@ -98,6 +98,11 @@ public:
     // Apply: `ask` answers each move question, `handOver` sends a group that gave clocks up at once.
     ApplyResult apply(const EditedFields& fields, const std::function<MsgResult(const MoveQuestion&)>& ask,
                       const std::function<void(int group)>& handOver);
+    // The place whose codes the fields were last given (by "Choose by place..."), or the stored group's place.
+    // Apply keeps it only while the fields still hold those codes: an edit by hand or a preset with other codes
+    // drops it.
+    const QString& place() const { return m_place; }
+    void placeChosen(const QString& place, int zoneIndex, int daylightIndex);
     // Cancel: the group on show as it was shown.
     void cancel();
     // A command key: the group on show as last applied, with the one-shot command.
@@ -122,5 +127,7 @@ private:
     bool m_modified = false;
     bool m_textKeyPending = false; // between an accepted key in the text field and the change it makes
     QStringList m_clockHistory;
+    QString m_place;
+    int m_placeZone = -1, m_placeDaylight = -1; // the codes the place gave
     QStringList m_textHistory;
 };

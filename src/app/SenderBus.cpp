@@ -68,7 +68,10 @@ QString SenderBus::StatusLine(const SenderStatus& sender, qint64 nowMs)
         sender.LastPacket == 0
             ? QStringLiteral("no packet sent")
             : QStringLiteral("last packet %1 s ago").arg(double(nowMs - sender.LastPacket) / 1000, 0, 'f', 1);
-    return QStringList{sender.Link, sender.Role, sender.Panel, sender.ClockSync, age}.join(QLatin1Char('\t'));
+    QString lines = QStringList{sender.Link, sender.Role, sender.Panel, sender.ClockSync, age}.join(QLatin1Char('\t'));
+    for (const QString& finding : sender.PlaceFindings)
+        lines += QLatin1Char('\n') + sender.Link + QStringLiteral("\tplace\t") + finding;
+    return lines;
 }
 
 int SenderBus::StatusExitCode(const QList<SenderStatus>& senders)
@@ -88,7 +91,8 @@ QVariantMap SenderStatus::properties() const
             {QStringLiteral("ClockSynchronized"), ClockSynchronized},
             {QStringLiteral("Groups"), Groups},
             {QStringLiteral("LastPacket"), LastPacket},
-            {QStringLiteral("Fault"), Fault}};
+            {QStringLiteral("Fault"), Fault},
+            {QStringLiteral("PlaceFindings"), PlaceFindings}};
 }
 
 SenderStatus SenderStatus::fromProperties(const QVariantMap& p)
@@ -103,6 +107,7 @@ SenderStatus SenderStatus::fromProperties(const QVariantMap& p)
     s.Groups = stringList(p.value(QStringLiteral("Groups")));
     s.LastPacket = p.value(QStringLiteral("LastPacket")).toLongLong();
     s.Fault = p.value(QStringLiteral("Fault")).toBool();
+    s.PlaceFindings = stringList(p.value(QStringLiteral("PlaceFindings")));
     return s;
 }
 

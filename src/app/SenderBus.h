@@ -24,6 +24,7 @@ struct SenderStatus
     QStringList Groups;    // each group with clocks: its letter, a TAB, its stored form
     qint64 LastPacket = 0; // when the last packet went out, UTC milliseconds since 1970; 0 before the first
     bool Fault = false;    // sending disabled, or the last send failed
+    QStringList PlaceFindings; // each group whose codes will not show its place's time, as `--check-places` says it
 
     QVariantMap properties() const;
     static SenderStatus fromProperties(const QVariantMap& properties);
@@ -33,8 +34,8 @@ struct SenderStatus
 };
 
 namespace SenderBus {
-// One line of `quillmarch --status`: link, role, the sending panel's text, the PC clock's state, the last packet's age;
-// TABs between.
+// The lines of `quillmarch --status` for a sender: link, role, the sending panel's text, the PC clock's state, the
+// last packet's age, TABs between; then a line for each place finding: link, "place" and the finding.
 QString StatusLine(const SenderStatus& sender, qint64 nowMs);
 // 0 when every sender is sending, 1 when any has a fault, 3 when none runs (the LSB status codes).
 int StatusExitCode(const QList<SenderStatus>& senders);
@@ -59,6 +60,7 @@ class SenderObject : public QObject, protected QDBusContext
     Q_PROPERTY(QStringList Groups READ Groups)
     Q_PROPERTY(qint64 LastPacket READ LastPacket)
     Q_PROPERTY(bool Fault READ Fault)
+    Q_PROPERTY(QStringList PlaceFindings READ PlaceFindings)
 
 public:
     explicit SenderObject(QDBusConnection bus, QObject* parent = nullptr);
@@ -79,6 +81,7 @@ public:
     QStringList Groups() const { return m_status.Groups; }
     qint64 LastPacket() const { return m_status.LastPacket; }
     bool Fault() const { return m_status.Fault; }
+    QStringList PlaceFindings() const { return m_status.PlaceFindings; }
 
 public slots:
     // `group` is a letter A..Z; `code` 1..255 goes once to every clock of the group.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/GroupTable.h"
+#include "model/PlaceCheck.h"
 
 #include <QDateTime>
 #include <QList>
@@ -41,3 +42,9 @@ QList<ClockTimeRow> ClockTimeRows(const GroupTables& tables, const QDateTime& ut
 
 // One line per group with clocks: the letter, the clocks, the time they show at `utcNow` and the next jump.
 TimeReport ClockTimesReport(const GroupTables& tables, const QDateTime& utcNow);
+
+// `--check-places`: a line per group; exit 2 when any place is unknown, else 1 when any differs, else 0.
+TimeReport CheckPlacesReport(const QList<PlaceFinding>& findings);
+// The running program's own check reads its groups as lines "letter TAB place TAB zone position TAB daylight
+// position"; nothing when any line is malformed.
+std::optional<QList<PlacedGroup>> ParsePlacedGroups(const QString& text);

@@ -128,11 +128,42 @@ QString periodText(const DifferingPeriod& period, const QTimeZone& zone)
 
 QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toYear)
 {
+    if (fromYear > toYear || fromYear < kFirstPacketYear || toYear > kLastPacketYear)
+        return {};
+    return MatchingCodesBetween(ianaZone, secsAtNewYear(fromYear), secsAtNewYear(toYear + 1));
+}
+
+namespace {
+bool spanFits(qint64 fromSecs, qint64 toSecs)
+{
+    return fromSecs < toSecs && fromSecs >= secsAtNewYear(kFirstPacketYear) &&
+           toSecs <= secsAtNewYear(kLastPacketYear + 1);
+}
+} // namespace
+
+std::optional<CodeMatch> MatchPair(const QByteArray& ianaZone, int zonePosition, int daylightPosition, qint64 fromSecs,
+                                   qint64 toSecs)
+{
+    const QTimeZone zone(ianaZone);
+    if (!zone.isValid() || !spanFits(fromSecs, toSecs))
+        return std::nullopt;
+    const std::optional<OffsetTimeline> clock = ShownOffsets(zonePosition, daylightPosition, fromSecs, toSecs);
+    if (!clock)
+        return std::nullopt;
+    qint64 weight = 0;
+    CodeMatch match = compare(PlaceOffsets(zone, fromSecs, toSecs), *clock, fromSecs, toSecs, weight);
+    match.zonePosition = zonePosition;
+    match.daylightPosition = daylightPosition;
+    match.approximate = IsApproximateRule(daylightPosition);
+    return match;
+}
+
+QList<CodeMatch> MatchingCodesBetween(const QByteArray& ianaZone, qint64 fromSecs, qint64 toSecs)
+{
     // Any zone the system knows, also those not listed for a country (Etc/GMT+12, UTC).
     const QTimeZone zone(ianaZone);
-    if (fromYear > toYear || fromYear < kFirstPacketYear || toYear > kLastPacketYear || !zone.isValid())
+    if (!zone.isValid() || !spanFits(fromSecs, toSecs))
         return {};
-    const qint64 fromSecs = secsAtNewYear(fromYear), toSecs = secsAtNewYear(toYear + 1);
     const OffsetTimeline place = PlaceOffsets(zone, fromSecs, toSecs);
 
     QList<std::pair<qint64, CodeMatch>> all; // weight, match

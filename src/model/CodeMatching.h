@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class QTimeZone;
 
 struct DifferingPeriod
@@ -30,6 +32,11 @@ struct CodeMatch
 // The pairs whose shown time equals the local time of `ianaZone` at every instant of the years `fromYear` to
 // `toYear` (UTC), best first; when there is none, the closest few. Empty for an unknown zone or years out of order.
 QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toYear);
+// The same over any span of UTC seconds since 1970, end excluded, within the packet's years.
+QList<CodeMatch> MatchingCodesBetween(const QByteArray& ianaZone, qint64 fromSecs, qint64 toSecs);
+// How one pair shows the place's time over the span; nothing for an unknown zone or a pair whose clocks are off.
+std::optional<CodeMatch> MatchPair(const QByteArray& ianaZone, int zonePosition, int daylightPosition, qint64 fromSecs,
+                                   qint64 toSecs);
 
 // The place's offset from UTC at `fromSecs` and each change of it before `toSecs`, from the system's database.
 OffsetTimeline PlaceOffsets(const QTimeZone& zone, qint64 fromSecs, qint64 toSecs);

@@ -1,6 +1,7 @@
 #include "program/OneShotCommands.h"
 
 #include "app/CommandLine.h"
+#include "app/PlaceWatch.h"
 #include "app/PortList.h"
 #include "app/SenderBus.h"
 #include "app/TimeReports.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDateTime>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -56,6 +58,41 @@ int printClockTimes()
     return printReport(ClockTimesReport(tables, QDateTime::currentDateTimeUtc()));
 }
 
+// The groups with a place, from the settings file, or from standard input for the running program's own check.
+int printPlaceChecks(const CommandLine& commandLine)
+{
+    if (commandLine.days() == 0) {
+        std::fprintf(stderr, "quillmarch: --check-places takes --days N, N from 1 to %d\n", CommandLine::kMostDays);
+        return 2;
+    }
+    QList<PlacedGroup> groups;
+    if (commandLine.groupsOnStdin()) {
+        QFile input;
+        if (!input.open(stdin, QIODevice::ReadOnly))
+            return 3;
+        const std::optional<QList<PlacedGroup>> given = ParsePlacedGroups(QString::fromUtf8(input.readAll()));
+        if (!given) {
+            std::fputs("quillmarch: malformed groups on standard input\n", stderr);
+            return 3;
+        }
+        groups = *given;
+    } else {
+        const SettingsStore settings(SettingsStore::DefaultFilePath());
+        if (!settings.loadProblem().isEmpty()) {
+            std::fprintf(stderr, "quillmarch: %s\n", qPrintable(settings.loadProblem().replace(QChar(13), u' ')));
+            return 3;
+        }
+        GroupTables tables;
+        LoadAllGroups(tables, settings);
+        groups = PlacedGroups(tables.EditGroups, settings);
+    }
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    QList<PlaceFinding> findings;
+    for (const PlacedGroup& group : groups)
+        findings << CheckPlace(group, now, commandLine.days(), kZoneFolder);
+    return printReport(CheckPlacesReport(findings));
+}
+
 void printPorts()
 {
     const QByteArray text = FormatPortList(ListPorts(SystemSerialDevices())).toLocal8Bit();
@@ -90,6 +127,8 @@ int AnswerOneShot(CommandLine& commandLine, int& argc, char** argv)
         return printStatus();
     case CommandLine::Request::ClockTimes:
         return printClockTimes();
+    case CommandLine::Request::CheckPlaces:
+        return printPlaceChecks(commandLine);
     default:
         return 0;
     }

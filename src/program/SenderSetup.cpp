@@ -38,5 +38,7 @@ bool SenderSetup::showOnBus(QString& problem)
 
 void SenderSetup::publish(const QString& role)
 {
-    sender.publish(SenderStatus::collect(role, *m_comm, clockSync, tables));
+    SenderStatus status = SenderStatus::collect(role, *m_comm, clockSync, tables);
+    status.PlaceFindings = placeFindings;
+    sender.publish(status);
 }

@@ -43,6 +43,8 @@ public:
     ClockSyncWatch clockSync;
     const QDBusConnection bus = QDBusConnection::sessionBus();
     SenderObject sender{bus};
+    // The place findings that are not exact, published with the status.
+    QStringList placeFindings;
     // What SIGTERM and SIGINT do; unless told otherwise, the program ends with status 0.
     std::function<void()> terminate = [] { QCoreApplication::exit(0); };
 

@@ -3,6 +3,7 @@
 #include "app/CommandCourier.h"
 #include "app/JournalDialogs.h"
 #include "app/ManagerNotices.h"
+#include "app/PlaceWatch.h"
 #include "app/SettingsFollower.h"
 #include "app/StatusPanels.h"
 #include "model/ClockList.h"
@@ -89,6 +90,27 @@ int RunService(const QString& linkText, const QString& settingsPath, Journal& jo
                               IndexToLetter(group)));
         emit sender.CommandDone(IndexToLetter(group), uchar(code), reached);
     });
+
+    // The groups chosen by place, as the window saved them: every check reads the file again.
+    PlaceWatch places(
+        [&settingsPath, last = QList<PlacedGroup>()]() mutable {
+            const SettingsStore stored(settingsPath);
+            if (stored.loadProblem().isEmpty()) { // a damaged file says nothing about the places
+                GroupTables groups;
+                LoadAllGroups(groups, stored);
+                last = PlacedGroups(groups.EditGroups, stored);
+            }
+            return last;
+        },
+        ProcessPlaceChecker(QCoreApplication::applicationFilePath()), kZoneFolder);
+    QObject::connect(&places, &PlaceWatch::newFindings, qApp, [&journal](const QList<PlaceFinding>& findings) {
+        for (const PlaceFinding& finding : findings)
+            journal.warning(QStringLiteral("group %1 (%2): %3")
+                                .arg(IndexToLetter(finding.group), finding.place, finding.detail));
+    });
+    QObject::connect(&places, &PlaceWatch::checkFailed, qApp, [&journal](const QString& error) { journal.warning(error); });
+    QObject::connect(&places, &PlaceWatch::checked, qApp, [&] { setup.placeFindings = places.problemLines(); });
+    places.start();
 
     SystemdNotify manager;
     ManagerNotices notices;

@@ -1,6 +1,7 @@
 #include "program/WindowMode.h"
 
 #include "app/DataFiles.h"
+#include "app/PlaceWatch.h"
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "platform/QtDialogs.h"
@@ -146,6 +147,37 @@ int RunWindow(QApplication& app, const QString& linkText)
         else
             journal.warning(QStringLiteral("not shown to --status: ") + busProblem);
     }
+    // The groups chosen by place, checked while the window runs; each new finding is told once, when no other
+    // dialog is open.
+    PlaceWatch places([&] { return PlacedGroups(setup.tables.EditGroups, settings); },
+                      ProcessPlaceChecker(QCoreApplication::applicationFilePath()), kZoneFolder);
+    helpMenu.placeOf = [&](int group) { return PlaceColumnText(GroupPlace(settings, group), places.finding(group)); };
+    QStringList untold;
+    std::function<void()> tell = [&] {
+        if (quitting || untold.isEmpty())
+            return;
+        if (QApplication::activeModalWidget()) {
+            QTimer::singleShot(1000, mainWindow.get(), tell);
+            return;
+        }
+        const QString text = untold.join(QString(2, QChar(13)));
+        untold.clear();
+        dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok);
+    };
+    QObject::connect(&places, &PlaceWatch::newFindings, mainWindow.get(), [&](const QList<PlaceFinding>& findings) {
+        for (const PlaceFinding& finding : findings) {
+            journal.warning(QStringLiteral("group %1 (%2): %3")
+                                .arg(IndexToLetter(finding.group), finding.place, finding.detail));
+            untold << PlaceFindingMessage(finding);
+        }
+        tell();
+    });
+    QObject::connect(&places, &PlaceWatch::checkFailed, mainWindow.get(),
+                     [&journal](const QString& error) { journal.warning(error); });
+    QObject::connect(&places, &PlaceWatch::checked, mainWindow.get(),
+                     [&] { setup.placeFindings = places.problemLines(); });
+    places.start();
+
     const int exitCode = app.exec();
     saves.waitForAll(); // a failure of the last saves is still told while the main window exists
     return exitCode;

@@ -306,7 +306,7 @@ void tst_Windows::followingTheService()
         return QString();
     };
     SenderStatus status{
-        "/dev/ttyUSB0", "service", "Sending to Clock Number 7", "PC Clock Synchronised", "", true, {}, 0, false};
+        "/dev/ttyUSB0", "service", "Sending to Clock Number 7", "PC Clock Synchronised", "", true, {}, 0, false, {}};
     service->publish(status);
     Editor e;
     const LinkChoice link = ChooseLink("/dev/ttyUSB0");

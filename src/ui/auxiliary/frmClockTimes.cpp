@@ -9,8 +9,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-frmClockTimes::frmClockTimes(const GroupTables& tables, std::function<QDateTime()> utcNow, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_tables(tables), m_utcNow(std::move(utcNow))
+frmClockTimes::frmClockTimes(const GroupTables& tables, std::function<QDateTime()> utcNow,
+                             std::function<QString(int group)> placeOf, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_tables(tables), m_utcNow(std::move(utcNow)), m_placeOf(std::move(placeOf))
 {
     setObjectName(QStringLiteral("frmClockTimes"));
     setWindowTitle(QStringLiteral("Quillmarch Clock Times"));
@@ -20,7 +21,7 @@ frmClockTimes::frmClockTimes(const GroupTables& tables, std::function<QDateTime(
     Times->setRootIsDecorated(false);
     Times->setHeaderLabels({QStringLiteral("Group"), QStringLiteral("Clocks"), QStringLiteral("Shows now"),
                             QStringLiteral("Next change"), QStringLiteral("Time Zone"),
-                            QStringLiteral("Daylight Savings")});
+                            QStringLiteral("Daylight Savings"), QStringLiteral("Place")});
     Empty = new QLabel(QStringLiteral("No group has a clock."), this);
     Empty->setObjectName(QStringLiteral("Empty"));
     auto* layout = new QVBoxLayout(this);
@@ -29,7 +30,7 @@ frmClockTimes::frmClockTimes(const GroupTables& tables, std::function<QDateTime(
     refresh();
     for (int column = 0; column < 4; ++column)
         Times->resizeColumnToContents(column);
-    resize(1000, 360);
+    resize(1200, 360);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     // Each second, so the seconds shown tick and a change shows as it happens.
@@ -52,7 +53,8 @@ void frmClockTimes::refresh()
         QString change = row.time.change.isEmpty() ? QStringLiteral("none") : row.time.change;
         if (!row.time.reading.isEmpty())
             change += QStringLiteral(" (rule read approximately: %1)").arg(row.time.reading);
-        const QStringList texts = {row.letter, row.clocks, row.time.shows, change, row.zone, row.daylight};
+        const QString place = m_placeOf ? m_placeOf(LetterToIndex(row.letter)) : QString();
+        const QStringList texts = {row.letter, row.clocks, row.time.shows, change, row.zone, row.daylight, place};
         for (int column = 0; column < texts.size(); ++column) {
             item->setText(column, texts[column]);
             item->setToolTip(column, texts[column]); // the code texts are long and often shown cut

@@ -16,7 +16,9 @@ class frmClockTimes : public QWidget
 
 public:
     // The groups in force (`tables.ActiveGroups`) at `utcNow()`, shown again every second.
-    frmClockTimes(const GroupTables& tables, std::function<QDateTime()> utcNow, QWidget* parent = nullptr);
+    // `placeOf` says a group's place and how its codes fare against it; empty for a group without one.
+    frmClockTimes(const GroupTables& tables, std::function<QDateTime()> utcNow,
+                  std::function<QString(int group)> placeOf = {}, QWidget* parent = nullptr);
 
     QTreeWidget* Times = nullptr;
     QLabel* Empty = nullptr;
@@ -26,4 +28,5 @@ public:
 private:
     const GroupTables& m_tables;
     std::function<QDateTime()> m_utcNow;
+    std::function<QString(int group)> m_placeOf;
 };

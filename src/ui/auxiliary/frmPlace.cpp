@@ -178,12 +178,36 @@ QToolButton* MakePlaceButton(QWidget* parent)
     return button;
 }
 
-bool ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QDateTime& utcNow, QWidget* owner)
+QString frmPlace::place() const
+{
+    const QListWidgetItem* item = Places->currentItem();
+    return item && !item->isHidden() ? QString::fromUtf8(item->data(Qt::UserRole).toByteArray()) : QString();
+}
+
+void frmPlace::selectPlace(const QString& place)
+{
+    const QByteArray id = place.toUtf8();
+    for (int i = 0; i < Places->count(); ++i)
+        if (Places->item(i)->data(Qt::UserRole).toByteArray() == id) {
+            Places->setCurrentRow(i);
+            Places->scrollToItem(Places->currentItem(), QAbstractItemView::PositionAtCenter);
+            return;
+        }
+    auto* item = new QListWidgetItem(place);
+    item->setData(Qt::UserRole, id);
+    Places->insertItem(0, item);
+    Places->setCurrentItem(item);
+}
+
+QString ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QString& place, const QDateTime& utcNow,
+                           QWidget* owner)
 {
     frmPlace dialog(utcNow, owner);
+    if (!place.isEmpty())
+        dialog.selectPlace(place);
     if (dialog.exec() != QDialog::Accepted || !dialog.choice())
-        return false;
+        return {};
     zone->setCurrentIndex(dialog.choice()->zonePosition);
     daylight->setCurrentIndex(dialog.choice()->daylightPosition);
-    return true;
+    return dialog.place();
 }

@@ -31,6 +31,10 @@ public:
 
     // The best codes for the place selected, exact or closest; nothing while no place is selected.
     const std::optional<CodeMatch>& choice() const { return m_choice; }
+    // The place selected, such as "Africa/Cairo"; empty while none is.
+    QString place() const;
+    // Selects a place; one the list does not hold (an old name the database keeps as a link) is added on top.
+    void selectPlace(const QString& place);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,6 +51,7 @@ private:
 // The button beside Time Zone that opens the dialog: it takes no focus, so the tab order stays, and Alt+L opens it.
 QToolButton* MakePlaceButton(QWidget* parent);
 
-// Asks for a place and puts its best codes into the two lists, as if the operator had chosen them there; false when
-// the operator cancelled.
-bool ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QDateTime& utcNow, QWidget* owner);
+// Asks for a place, opening on `place` when one is given, and puts its best codes into the two lists, as if the
+// operator had chosen them there; the place chosen, or empty when the operator cancelled.
+QString ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QString& place, const QDateTime& utcNow,
+                           QWidget* owner);

@@ -124,7 +124,7 @@ void HelpMenu::mnuHelpSummary_Click()
 void HelpMenu::mnuHelpClockTimes_Click()
 {
     if (!m_clockTimes)
-        m_clockTimes = new frmClockTimes(m_tables, utcNow);
+        m_clockTimes = new frmClockTimes(m_tables, utcNow, placeOf);
     bringToFront(m_clockTimes);
 }
 

@@ -55,6 +55,8 @@ public:
 
     // The time the clock times window shows the clocks at.
     std::function<QDateTime()> utcNow = [] { return QDateTime::currentDateTimeUtc(); };
+    // For the clock times window: a group's place and its check, empty for a group without one.
+    std::function<QString(int group)> placeOf;
 
 private slots:
     void mnuHelpFinder_Click();
