@@ -115,14 +115,14 @@ PlaceFinding CheckPlace(const PlacedGroup& group, qint64 fromSecs, int days, con
         return finding;
     }
     const DifferingPeriod& first = own->firstPeriods.first();
-    const QString when = first.fromSecs == fromSecs
-                             ? QStringLiteral("now")
-                             : QStringLiteral("from %1 (%2 time)")
-                                   .arg(QDateTime::fromSecsSinceEpoch(first.fromSecs, zone)
-                                            .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                                        group.place);
-    finding.detail =
-        QStringLiteral("%1 its clocks show %2").arg(when, offText(first.aheadSeconds)) + cure(group, best, horizon);
+    const QString how = offText(first.aheadSeconds);
+    finding.detail = first.fromSecs == fromSecs
+                         ? QStringLiteral("its clocks are %1 now").arg(how)
+                         : QStringLiteral("from %1 (%2 time) its clocks will be %3")
+                               .arg(QDateTime::fromSecsSinceEpoch(first.fromSecs, zone)
+                                        .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                                    group.place, how);
+    finding.detail += cure(group, best, horizon);
     return finding;
 }
 

@@ -42,6 +42,8 @@ private slots:
     void historiesKeptAcrossRuns();
     void apply_data();
     void apply();
+    void placeKeptOrDropped_data();
+    void placeKeptOrDropped();
 };
 
 void tst_Editor::clockListLeft_data()
@@ -197,6 +199,39 @@ void tst_Editor::apply()
     const bool applied = result.end == ApplyResult::End::Applied;
     QCOMPARE(e.group(1).section(u'\t', 1), applied ? "7\t8\tNEW\t0" : "3\t4\tB\t0");
     QVERIFY(!e.editor.modified() && e.editor.ShownGroup() == e.tables.EditGroups[1]); // shown clean, as stored
+}
+
+void tst_Editor::placeKeptOrDropped_data()
+{
+    // Group B, with zone 3 and daylight 4 chosen by the place Europe/Old, is applied with the codes given.
+    QTest::addColumn<QString>("chosen"); // a place chosen before Apply, with codes 7 and 8
+    QTest::addColumn<int>("zone");
+    QTest::addColumn<int>("daylight");
+    QTest::addColumn<QString>("stored"); // the group's place afterwards; empty for none
+    QTest::newRow("only the text edited") << "" << 3 << 4 << "Europe/Old";
+    QTest::newRow("zone by hand") << "" << 7 << 4 << "";
+    QTest::newRow("a preset with another rule") << "" << 3 << 8 << "";
+    QTest::newRow("chosen by place") << "Africa/Cairo" << 7 << 8 << "Africa/Cairo";
+    QTest::newRow("chosen, then the rule by hand") << "Africa/Cairo" << 7 << 9 << "";
+    QTest::newRow("chosen, then the old codes by hand") << "Africa/Cairo" << 3 << 4 << "";
+}
+
+void tst_Editor::placeKeptOrDropped()
+{
+    QFETCH(QString, chosen);
+    Editor e({"Group-B=9\t3\t4\tB\t0", "Place-B=Europe/Old", "Group=B"});
+    if (!chosen.isEmpty()) {
+        e.editor.placeChosen(chosen, 7, 8);
+        e.editor.cancel(); // Cancel forgets it: the stored place is the one to open on
+        QCOMPARE(e.editor.place(), "Europe/Old");
+        e.editor.placeChosen(chosen, 7, 8);
+    }
+    QFETCH(int, zone);
+    QFETCH(int, daylight);
+    const ApplyResult result = e.editor.apply({"9", zone, daylight, "NEW"}, {}, {});
+    QCOMPARE(result.end, ApplyResult::End::Applied);
+    QTEST(e.settings.GetSetting("Place-B", "?"), "stored");
+    QTEST(e.editor.place(), "stored");
 }
 
 QTEST_GUILESS_MAIN(tst_Editor)

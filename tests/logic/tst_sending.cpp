@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/LinkLock.h"
 #include "app/LinkSelection.h"
+#include "app/PlaceWatch.h"
 #include "app/ManagerNotices.h"
 #include "app/RefreshCycle.h"
 #include "app/SettingsFollower.h"
@@ -81,6 +82,7 @@ private slots:
     void followerReadsOnlyAGoodFile();
     void handOverKeepsEveryGroup_data();
     void handOverKeepsEveryGroup();
+    void placeFindingToldOnce();
 };
 
 void tst_Sending::packetFields_data()
@@ -328,6 +330,12 @@ void tst_Sending::commandLine_data()
     QTest::newRow("zone missing") << QStringList{"--match-zone"} << R::MatchZone << "-";
     QTest::newRow("zone, years like an option") << QStringList{"--match-zone", "Europe/Berlin", "--help"} << R::MatchZone << "Europe/Berlin --help";
     QTest::newRow("zone, too many") << QStringList{"--match-zone", "a", "b", "c"} << R::Window << "--match-zone a b c";
+    // --check-places: the days, 0 when refused, and "+" for groups on standard input
+    QTest::newRow("places") << QStringList{"--check-places"} << R::CheckPlaces << "365";
+    QTest::newRow("places, days") << QStringList{"--check-places", "--days", "30"} << R::CheckPlaces << "30";
+    QTest::newRow("places, the program's own") << QStringList{"--check-places", "--groups-on-stdin"} << R::CheckPlaces << "365+";
+    for (const QStringList& after : {QStringList{"--days"}, {"--days", "0"}, {"--days", "3651"}, {"--days", "x"}, {"COM1"}})
+        QTest::addRow("places, %s", qPrintable(after.join(' '))) << QStringList{"--check-places"} + after << R::CheckPlaces << "0";
     // clang-format on
     for (const auto& [word, request] : {std::pair{"-h", R::Help},
                                         {"--help", R::Help},
@@ -349,6 +357,8 @@ void tst_Sending::commandLine()
     QCOMPARE(line.request(), request);
     if (request == CommandLine::Request::MatchZone)
         QCOMPARE(line.zoneGiven() ? line.zone() + ' ' + line.years() : "-", text);
+    else if (request == CommandLine::Request::CheckPlaces)
+        QCOMPARE(QString::number(line.days()) + (line.groupsOnStdin() ? "+" : ""), text);
     else if (request == CommandLine::Request::Window || request == CommandLine::Request::Service)
         QCOMPARE(line.linkText(), text);
 }
@@ -564,6 +574,55 @@ void tst_Sending::handOverKeepsEveryGroup()
     QTEST(results.join(u' '), "results");
     // What the service took over is in force, whole.
     QCOMPARE(tables.ActiveGroups[4].FirstClock, qint16(steps.count(u's') == 3 ? 40 : -1));
+}
+
+// A finding is told once while it stays; a new one, or one gone and back, is told again. The watch checks again when
+// the groups settle on something new or a database file is replaced.
+void tst_Sending::placeFindingToldOnce()
+{
+    QTemporaryDir zones;
+    QList<PlacedGroup> groups{{2, "Test/X", 15, 36}};
+    QMap<QString, QString> verdicts{{"Test/X", "d1"}}; // "" for exact
+    int checks = 0;
+    PlaceWatch watch([&] { return groups; },
+                     [&](const QList<PlacedGroup>& asked, QObject*, const PlaceWatch::Done& done) {
+                         ++checks;
+                         QList<PlaceFinding> findings;
+                         for (const PlacedGroup& g : asked) {
+                             const QString v = verdicts.value(g.place);
+                             findings.append({g.index, g.place, v.isEmpty() ? PlaceFinding::Verdict::Exact
+                                                                            : PlaceFinding::Verdict::Differs, v + "."});
+                         }
+                         done(findings, {});
+                     },
+                     zones.path());
+    QStringList told;
+    connect(&watch, &PlaceWatch::newFindings, this, [&](const QList<PlaceFinding>& findings) {
+        for (const PlaceFinding& f : findings)
+            told << f.detail;
+    });
+    int size = 0;
+    const auto update = [&](const QString& verdict) { // a new file of a new size, as an update writes it
+        verdicts["Test/X"] = verdict;
+        QDir().mkpath(zones.filePath("Test"));
+        QFile file(zones.filePath("Test/X"));
+        ++size;
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(size, 'z')) == size);
+    };
+    watch.start();
+    watch.poll(); // nothing new: no check
+    groups.append({4, "Test/Y", 15, 36});
+    watch.poll(); // saved a moment ago: waits for the next look
+    QCOMPARE(checks, 1);
+    watch.poll();
+    QCOMPARE(checks, 2);
+    for (const char* verdict : {"d2", "", "d2", "d2"}) {
+        update(verdict);
+        watch.poll();
+    }
+    QCOMPARE(checks, 6);
+    QCOMPARE(told, (QStringList{"d1.", "d2.", "d2."}));
+    QCOMPARE(watch.problemLines(), QStringList{"C\tTest/X\tdiffers\td2."});
 }
 
 QTEST_GUILESS_MAIN(tst_Sending)

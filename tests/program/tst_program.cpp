@@ -99,6 +99,9 @@ private slots:
     void timesWithoutADisplay_data();
     void timesWithoutADisplay();
     void presetSavesKilled();
+    void placesChecked_data();
+    void placesChecked();
+    void placesFollowedByTheService();
 };
 
 void tst_Program::windowed_data()
@@ -486,4 +489,96 @@ int main(int argc, char** argv)
     tst_Program test;
     return QTest::qExec(&test, argc, argv);
 }
+namespace {
+// A place that keeps the clocks' rule, the same under an old name, and one whose law changes next year: it keeps its
+// summer time from June on, so the clocks are an hour behind from the last Sunday of October.
+const QByteArray kZones = "Rule T 1981 max - Mar lastSun 1:00u 1:00 S\nRule T 1996 max - Oct lastSun 1:00u 0 -\n"
+                          "Zone Test/Exact 1:00 T CE%sT\nLink Test/Exact Test/Renamed\n"
+                          "Zone Test/Changing 1:00 T CE%sT NEXT Jun 1\n 2:00 - XST\n";
+const QByteArray kPlacedGroups = "[Settings]\nTimeWarn=False\nGroup-A=\"1\\t15\\t36\\tA\\t0\"\nPlace-A=Test/Exact\n"
+                                 "Group-B=\"2\\t15\\t36\\tB\\t0\"\nPlace-B=Test/Renamed\n"
+                                 "Group-C=\"3\\t15\\t36\\tC\\t0\"\nPlace-C=Test/Changing\n";
+const QByteArray kChangingFound = "C\tTest/Changing\tdiffers\tfrom NEXT-10-";
+QByteArray nextYear(QByteArray text)
+{
+    return text.replace("NEXT", QByteArray::number(QDate::currentDate().year() + 1));
+}
+} // namespace
+
+void tst_Program::placesChecked_data()
+{
+    QTest::addColumn<QByteArray>("zones");
+    QTest::addColumn<QByteArray>("more"); // settings after the three groups
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QByteArrayList>("lines"); // each the start of a line of the output, in order
+    const QByteArray exact = "\texact\texact for the next 12 months";
+    QTest::newRow("one will differ") << kZones << QByteArray() << QStringList() << 1
+                                     << QByteArrayList{"A\tTest/Exact" + exact, "B\tTest/Renamed" + exact,
+                                                       kChangingFound};
+    QTest::newRow("not within 30 days") << kZones << QByteArray() << QStringList{"--days", "30"} << 0
+                                        << QByteArrayList{"A\tTest/Exact\texact\texact for the next 30 days"};
+    QTest::newRow("a place gone")
+        << kZones << QByteArray("Group-D=\"4\\t15\\t36\\tD\\t0\"\nPlace-D=Test/Gone\n") << QStringList() << 2
+        << QByteArrayList{"A", "B", "C", "D\tTest/Gone\tunknown\tthe system's time zone database no longer knows"};
+    QTest::newRow("no database") << QByteArray() << QByteArray() << QStringList() << 2
+                                 << QByteArrayList{"A\tTest/Exact\tunknown\tthe system's time zone database "
+                                                   "(/usr/share/zoneinfo) is empty or missing"};
+}
+
+// `--check-places` against a database of the test's own: exact, renamed, changing, gone, none at all.
+void tst_Program::placesChecked()
+{
+    QFETCH(QByteArray, zones);
+    QFETCH(QByteArray, more);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exit);
+    QFETCH(QByteArrayList, lines);
+    RealProgram program(kPlacedGroups + more);
+    QVERIFY(PrivateZones::compile(program.home.filePath("zones"), zones));
+    QVERIFY(program.start(QStringList{"--check-places"} + arguments, PrivateZones::prefix(program.home.filePath("zones"))));
+    QCOMPARE(program.end(0), exit);
+    const QByteArrayList out = program.out.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        QVERIFY2(out.value(i).startsWith(nextYear(lines[i])), program.out + program.err);
+}
+
+// The service tells a finding once in its journal and on the bus, sees the database updated while it runs, and
+// tells the finding again when it comes back.
+void tst_Program::placesFollowedByTheService()
+{
+    RealProgram service(kPlacedGroups);
+    PrivateBus bus(service.home.path());
+    QVERIFY2(!bus.address.isEmpty(), "dbus-daemon did not start");
+    service.env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
+    const QString zones = service.home.filePath("zones"), update = service.home.filePath("update");
+    QVERIFY(PrivateZones::compile(zones, kZones));
+    QVERIFY(PrivateZones::compile(update, "Rule T 1981 max - Mar lastSun 1:00u 1:00 S\n"
+                                          "Rule T 1996 max - Oct lastSun 1:00u 0 -\nZone Test/Changing 1:00 T CE%sT\n"));
+    const auto status = [&] {
+        RealProgram asker;
+        asker.env = service.env;
+        asker.start({"--status"});
+        asker.end(0);
+        return asker.out;
+    };
+    const auto replace = [&](const QString& from) { // as a package update does: a new file renamed over the old
+        QFile::remove(zones + "/db/Test/Changing.new");
+        return QFile::copy(from, zones + "/db/Test/Changing.new") &&
+               ::rename(QFile::encodeName(zones + "/db/Test/Changing.new"), QFile::encodeName(zones + "/db/Test/Changing")) == 0;
+    };
+    QVERIFY(QFile::copy(zones + "/db/Test/Changing", service.home.filePath("changing")));
+    QVERIFY(service.start({"--service", service.line.slavePath}, PrivateZones::prefix(zones)));
+    const QByteArray warning = "<4>group C (Test/Changing): from " + nextYear("NEXT-10-");
+    QVERIFY2(service.waitForError(warning), service.err.constData());
+    const QByteArray onBus = service.line.slavePath.toUtf8() + "\tplace\t" + nextYear(kChangingFound);
+    QVERIFY(service.waitFor([&] { return status().contains(onBus); }));
+    QVERIFY(replace(update + "/db/Test/Changing"));
+    QVERIFY(service.waitFor([&] { return !status().contains("\tplace\t"); }, 40000));
+    QCOMPARE(service.err.count(warning), 1);
+    QVERIFY(replace(service.home.filePath("changing")));
+    QVERIFY(service.waitFor([&] { return service.err.count(warning) == 2; }, 40000));
+    QCOMPARE(service.end(), 0);
+}
+
 #include "tst_program.moc"

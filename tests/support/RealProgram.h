@@ -4,6 +4,7 @@
 
 #include "support/Pty.h"
 
+#include <QDate>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -69,6 +70,27 @@ struct PrivateBus
     }
     QProcess daemon;
     QString address;
+};
+
+// A zone database of the test's own: zic's output in `folder`, mounted over the system's for one program (and the
+// processes it starts) only. Files replaced in `folder` later are seen by that program as a package update.
+struct PrivateZones
+{
+    // Zones and links in zic's source form; `year` in it stands for next year.
+    static bool compile(const QString& folder, QByteArray source)
+    {
+        source.replace("NEXT", QByteArray::number(QDate::currentDate().year() + 1));
+        QFile file(folder + "/zones.src");
+        if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || file.write(source) != source.size())
+            return false;
+        file.close();
+        return QProcess::execute("zic", {"-d", folder + "/db", file.fileName()}) == 0 && QDir().mkpath(folder + "/db");
+    }
+    static QStringList prefix(const QString& folder)
+    {
+        return {"unshare", "-m", "sh", "-c",
+                "mount --bind '" + folder + "/db' /usr/share/zoneinfo || exit 91\nexec \"$0\" \"$@\""};
+    }
 };
 
 // One program started by a test, ended with it: by the destructor should the test fail half-way, and by the kernel
