@@ -152,15 +152,13 @@ PlaceWatch::Checker ProcessPlaceChecker(QString program)
 QString PlaceFindingMessage(const PlaceFinding& finding)
 {
     const QString letter = IndexToLetter(finding.group);
-    if (finding.verdict == PlaceFinding::Verdict::Unknown)
-        return QStringLiteral("Group %1's place, %2, cannot be checked: %3.")
-            .arg(letter, finding.place, finding.detail);
-    return QStringLiteral("Group %1's clocks will not show the time of %2: %3.")
-               .arg(letter, finding.place, finding.detail) +
-           QChar(13) + QChar(13) +
-           QStringLiteral("To send the codes that fit, choose Group Letter %1, press Choose by place..., "
-                          "take %2 and press Apply.")
-               .arg(letter, finding.place);
+    QString text = QStringLiteral("Group %1 (%2): %3.").arg(letter, finding.place, finding.detail);
+    if (finding.verdict == PlaceFinding::Verdict::Differs)
+        text += QString(2, QChar(13)) +
+                QStringLiteral("To send the codes Choose by place... finds for it, choose Group Letter %1, press "
+                               "Choose by place..., take %2 and press Apply.")
+                    .arg(letter, finding.place);
+    return text;
 }
 
 QString PlaceColumnText(const QString& place, const PlaceFinding* finding)

@@ -24,6 +24,7 @@ private slots:
     void codesByPlaceFromTheKeyboard();
     void listLeftPastPresetsIsCheckedLater_data();
     void listLeftPastPresetsIsCheckedLater();
+    void placeFindingToldOnceAndDroppedByHand();
 
 private:
     XDisplay m_display;
@@ -183,6 +184,37 @@ void tst_Scenarios::listLeftPastPresetsIsCheckedLater()
     QCOMPARE(s.waitForSetting("Group-A", "3-5,7\t0\t0\tOLD\t0"), "3-5,7\t0\t0\tOLD\t0");
     QCOMPARE(s.waitForSetting("ClockNumberHistory", "3-5,7"), "3-5,7");
     QVERIFY(s.visibleWindows("^Quillmarch$").isEmpty());
+}
+
+// A group whose place changes its law is told at start; when the database is updated, only the new finding is told;
+// a zone chosen by hand drops the group's place at Apply.
+void tst_Scenarios::placeFindingToldOnceAndDroppedByHand()
+{
+    const QByteArray rules = "Rule T 1981 max - Mar lastSun 1:00u 1:00 S\nRule T 1996 max - Oct lastSun 1:00u 0 -\n";
+    const QByteArray changing = " 1:00 T CE%sT NEXT Jun 1\n 2:00 - XST\n";
+    OperatorSession s(m_display, "Group=C\nGroup-C=\"3\\t15\\t36\\tC\\t0\"\nPlace-C=Test/Changing\n"
+                                 "Group-D=\"4\\t15\\t36\\tD\\t0\"\nPlace-D=Test/Later\n");
+    const QString zones = s.program().home.filePath("zones"), update = s.program().home.filePath("update");
+    QVERIFY(PrivateZones::compile(zones, rules + "Zone Test/Changing" + changing + "Zone Test/Later 1:00 T CE%sT\n"));
+    QVERIFY(PrivateZones::compile(update, rules + "Zone Test/Later" + changing));
+    s.prefix = PrivateZones::prefix(zones);
+    s.captureErrors = true;
+    const QString problem = s.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    for (int told = 0; told < 2; ++told) {
+        QVERIFY(!s.waitForWindow("^Quillmarch$", 40000).isEmpty()); // the database is looked at every 15 s
+        s.key("Return");
+        QVERIFY(s.waitForWindowGone("^Quillmarch$"));
+        // An update replaces the file: Test/Later now changes its law as well.
+        QVERIFY(told || QFile::copy(update + "/db/Test/Later", zones + "/db/Test/Later.new"));
+        QVERIFY(told || ::rename(QFile::encodeName(zones + "/db/Test/Later.new"),
+                                 QFile::encodeName(zones + "/db/Test/Later")) == 0);
+    }
+    QVERIFY(s.program().waitForError("group D (Test/Later): from "));
+    QCOMPARE(s.program().err.count("group C (Test/Changing): from "), 1);
+    s.key("Tab Tab Tab Down Return"); // another zone by hand, then Apply
+    QCOMPARE(s.waitForSetting("Place-C", ""), "");
+    QCOMPARE(s.setting("Place-D"), "Test/Later");
 }
 
 QTEST_MAIN(tst_Scenarios)

@@ -141,8 +141,9 @@ public:
         env.insert(
             QStringLiteral("ASAN_OPTIONS"),
             env.value(QStringLiteral("ASAN_OPTIONS")).replace("strict_string_checks=1", "strict_string_checks=0"));
-        m_program.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        if (!m_program.start({m_program.line.slavePath}))
+        if (!captureErrors)
+            m_program.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (!m_program.start({m_program.line.slavePath}, prefix))
             return "the program did not start: " + m_program.process.errorString();
         m_mainWindow = waitForWindow(QStringLiteral("Quillmarch from"), 30000);
         if (m_mainWindow.isEmpty())
@@ -157,6 +158,8 @@ public:
     QString mainWindow() const { return m_mainWindow; }
     RealProgram& program() { return m_program; }
     QString bus = QStringLiteral("disabled:");
+    QStringList prefix;         // of the program's command, such as PrivateZones::prefix
+    bool captureErrors = false; // into program().err, read by its waitFor
     qint64 processId() const { return m_program.pid(); }
     int lineMaster() const { return m_program.line.master; } // non-blocking, for readers of their own
 
