@@ -137,6 +137,7 @@ void tst_Scenarios::codesByPlaceFromTheKeyboard()
     QVERIFY(s.waitForWindowGone("Choose by Place$"));
     s.key("Return");
     QCOMPARE(s.waitForSetting("Group-A", "1\t8\t30\tOLD\t0"), "1\t8\t30\tOLD\t0");
+    QCOMPARE(s.setting("Place-A"), "America/New_York");
     const auto newYork = [](const QByteArray& p) { return p.at(10) == 27 && p.at(11) == 30; }; // the codes
     QCOMPARE(s.program().line.readPackets(5000, newYork), Pty::Found);
 }
