@@ -43,31 +43,31 @@ void PlaceWatch::check(const QList<PlacedGroup>& groups)
     m_checkedStamp = databaseStamp(groups);
     m_sinceCheck.start();
     // A process ended as the watch goes must not report to it.
-    m_checker(groups, this, [self = QPointer<PlaceWatch>(this), this](const QList<PlaceFinding>& findings,
-                                                                 const QString& error) {
-        if (!self)
-            return;
-        m_running = false;
-        if (!error.isEmpty()) {
-            emit checkFailed(error);
-            return;
-        }
-        m_findings = findings;
-        QList<PlaceFinding> fresh;
-        QSet<QString> now;
-        for (const PlaceFinding& finding : findings) {
-            if (finding.exact())
-                continue;
-            now.insert(finding.line());
-            if (!m_told.contains(finding.line()))
-                fresh.append(finding);
-        }
-        // A finding gone and back is told again.
-        m_told = now;
-        emit checked();
-        if (!fresh.isEmpty())
-            emit newFindings(fresh);
-    });
+    m_checker(groups, this,
+              [self = QPointer<PlaceWatch>(this), this](const QList<PlaceFinding>& findings, const QString& error) {
+                  if (!self)
+                      return;
+                  m_running = false;
+                  if (!error.isEmpty()) {
+                      emit checkFailed(error);
+                      return;
+                  }
+                  m_findings = findings;
+                  QList<PlaceFinding> fresh;
+                  QSet<QString> now;
+                  for (const PlaceFinding& finding : findings) {
+                      if (finding.exact())
+                          continue;
+                      now.insert(finding.line());
+                      if (!m_told.contains(finding.line()))
+                          fresh.append(finding);
+                  }
+                  // A finding gone and back is told again.
+                  m_told = now;
+                  emit checked();
+                  if (!fresh.isEmpty())
+                      emit newFindings(fresh);
+              });
 }
 
 const PlaceFinding* PlaceWatch::finding(int group) const
@@ -123,19 +123,23 @@ PlaceWatch::Checker ProcessPlaceChecker(QString program)
         auto* limit = new QTimer(process);
         limit->setSingleShot(true);
         QObject::connect(limit, &QTimer::timeout, process, &QProcess::kill);
-        QObject::connect(process, &QProcess::finished, process, [process, done, count = groups.size()](int code,
-                                                                                                  QProcess::ExitStatus status) {
-            process->deleteLater();
-            QList<PlaceFinding> findings;
-            for (const QByteArray& line : process->readAllStandardOutput().split('\n'))
-                if (const auto finding = PlaceFinding::parse(QString::fromUtf8(line)))
-                    findings.append(*finding);
-            if (status != QProcess::NormalExit || code > 2 || findings.size() != count)
-                done({}, QStringLiteral("the check of the groups' places did not finish (%1)")
-                             .arg(QString::fromLocal8Bit(process->readAllStandardError()).trimmed().left(200)));
-            else
-                done(findings, {});
-        });
+        QObject::connect(
+            process, &QProcess::finished, process,
+            [process, done, count = groups.size()](int code, QProcess::ExitStatus status) {
+                process->deleteLater();
+                QList<PlaceFinding> findings;
+                for (const QByteArray& line : process->readAllStandardOutput().split('\n'))
+                    if (const auto finding = PlaceFinding::parse(QString::fromUtf8(line)))
+                        findings.append(*finding);
+                if (status != QProcess::NormalExit || code > 2 || findings.size() != count) {
+                    const QString why = QString::fromLocal8Bit(process->readAllStandardError()).simplified().left(200);
+                    done({}, QStringLiteral("the check of the groups' places did not finish: %1")
+                                 .arg(!why.isEmpty()                   ? why
+                                      : status == QProcess::NormalExit ? QStringLiteral("exit status %1").arg(code)
+                                                                       : QStringLiteral("it was ended")));
+                } else
+                    done(findings, {});
+            });
         QObject::connect(process, &QProcess::errorOccurred, process, [process, done](QProcess::ProcessError error) {
             if (error != QProcess::FailedToStart)
                 return; // the end is reported by finished()

@@ -21,9 +21,9 @@ struct SenderStatus
     QString ClockSync;
     QString ClockSyncDetail;
     bool ClockSynchronized = false;
-    QStringList Groups;    // each group with clocks: its letter, a TAB, its stored form
-    qint64 LastPacket = 0; // when the last packet went out, UTC milliseconds since 1970; 0 before the first
-    bool Fault = false;    // sending disabled, or the last send failed
+    QStringList Groups;        // each group with clocks: its letter, a TAB, its stored form
+    qint64 LastPacket = 0;     // when the last packet went out, UTC milliseconds since 1970; 0 before the first
+    bool Fault = false;        // sending disabled, or the last send failed
     QStringList PlaceFindings; // each group whose codes will not show its place's time, as `--check-places` says it
 
     QVariantMap properties() const;

@@ -48,8 +48,8 @@ QString cure(const PlacedGroup& group, const QList<CodeMatch>& best, const QStri
     if (first.zonePosition == group.zonePosition && first.daylightPosition == group.daylightPosition)
         return QStringLiteral("; no other codes do better");
     if (first.exact())
-        return QStringLiteral("; choose %1, exact for %2").arg(codesText(first.zonePosition, first.daylightPosition),
-                                                              horizon);
+        return QStringLiteral("; choose %1, exact for %2")
+            .arg(codesText(first.zonePosition, first.daylightPosition), horizon);
     return QStringLiteral("; no codes are exact for %1, the closest are %2")
         .arg(horizon, codesText(first.zonePosition, first.daylightPosition));
 }
@@ -102,8 +102,7 @@ PlaceFinding CheckPlace(const PlacedGroup& group, qint64 fromSecs, int days, con
         return finding;
     }
     const QList<CodeMatch> best = MatchingCodesBetween(id, fromSecs, toSecs);
-    const std::optional<CodeMatch> own =
-        MatchPair(id, group.zonePosition, group.daylightPosition, fromSecs, toSecs);
+    const std::optional<CodeMatch> own = MatchPair(id, group.zonePosition, group.daylightPosition, fromSecs, toSecs);
     if (own && own->exact()) {
         finding.verdict = PlaceFinding::Verdict::Exact;
         finding.detail = QStringLiteral("exact for ") + horizon;
@@ -116,12 +115,12 @@ PlaceFinding CheckPlace(const PlacedGroup& group, qint64 fromSecs, int days, con
     }
     const DifferingPeriod& first = own->firstPeriods.first();
     const QString how = offText(first.aheadSeconds);
-    finding.detail = first.fromSecs == fromSecs
-                         ? QStringLiteral("its clocks are %1 now").arg(how)
-                         : QStringLiteral("from %1 (%2 time) its clocks will be %3")
-                               .arg(QDateTime::fromSecsSinceEpoch(first.fromSecs, zone)
-                                        .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                                    group.place, how);
+    finding.detail =
+        first.fromSecs == fromSecs
+            ? QStringLiteral("its clocks are %1 now").arg(how)
+            : QStringLiteral("from %1 (%2 time) its clocks will be %3")
+                  .arg(QDateTime::fromSecsSinceEpoch(first.fromSecs, zone).toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                       group.place, how);
     finding.detail += cure(group, best, horizon);
     return finding;
 }

@@ -105,10 +105,11 @@ int RunService(const QString& linkText, const QString& settingsPath, Journal& jo
         ProcessPlaceChecker(QCoreApplication::applicationFilePath()), kZoneFolder);
     QObject::connect(&places, &PlaceWatch::newFindings, qApp, [&journal](const QList<PlaceFinding>& findings) {
         for (const PlaceFinding& finding : findings)
-            journal.warning(QStringLiteral("group %1 (%2): %3")
-                                .arg(IndexToLetter(finding.group), finding.place, finding.detail));
+            journal.warning(
+                QStringLiteral("group %1 (%2): %3").arg(IndexToLetter(finding.group), finding.place, finding.detail));
     });
-    QObject::connect(&places, &PlaceWatch::checkFailed, qApp, [&journal](const QString& error) { journal.warning(error); });
+    QObject::connect(&places, &PlaceWatch::checkFailed, qApp,
+                     [&journal](const QString& error) { journal.warning(error); });
     QObject::connect(&places, &PlaceWatch::checked, qApp, [&] { setup.placeFindings = places.problemLines(); });
     places.start();
 

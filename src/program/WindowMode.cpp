@@ -166,8 +166,8 @@ int RunWindow(QApplication& app, const QString& linkText)
     };
     QObject::connect(&places, &PlaceWatch::newFindings, mainWindow.get(), [&](const QList<PlaceFinding>& findings) {
         for (const PlaceFinding& finding : findings) {
-            journal.warning(QStringLiteral("group %1 (%2): %3")
-                                .arg(IndexToLetter(finding.group), finding.place, finding.detail));
+            journal.warning(
+                QStringLiteral("group %1 (%2): %3").arg(IndexToLetter(finding.group), finding.place, finding.detail));
             untold << PlaceFindingMessage(finding);
         }
         tell();

@@ -7,8 +7,8 @@
 #include "app/CommandLine.h"
 #include "app/LinkLock.h"
 #include "app/LinkSelection.h"
-#include "app/PlaceWatch.h"
 #include "app/ManagerNotices.h"
+#include "app/PlaceWatch.h"
 #include "app/RefreshCycle.h"
 #include "app/SettingsFollower.h"
 #include "app/StatusClock.h"
@@ -584,18 +584,19 @@ void tst_Sending::placeFindingToldOnce()
     QList<PlacedGroup> groups{{2, "Test/X", 15, 36}};
     QMap<QString, QString> verdicts{{"Test/X", "d1"}}; // "" for exact
     int checks = 0;
-    PlaceWatch watch([&] { return groups; },
-                     [&](const QList<PlacedGroup>& asked, QObject*, const PlaceWatch::Done& done) {
-                         ++checks;
-                         QList<PlaceFinding> findings;
-                         for (const PlacedGroup& g : asked) {
-                             const QString v = verdicts.value(g.place);
-                             findings.append({g.index, g.place, v.isEmpty() ? PlaceFinding::Verdict::Exact
-                                                                            : PlaceFinding::Verdict::Differs, v + "."});
-                         }
-                         done(findings, {});
-                     },
-                     zones.path());
+    PlaceWatch watch(
+        [&] { return groups; },
+        [&](const QList<PlacedGroup>& asked, QObject*, const PlaceWatch::Done& done) {
+            ++checks;
+            QList<PlaceFinding> findings;
+            for (const PlacedGroup& g : asked) {
+                const QString v = verdicts.value(g.place);
+                findings.append({g.index, g.place,
+                                 v.isEmpty() ? PlaceFinding::Verdict::Exact : PlaceFinding::Verdict::Differs, v + "."});
+            }
+            done(findings, {});
+        },
+        zones.path());
     QStringList told;
     connect(&watch, &PlaceWatch::newFindings, this, [&](const QList<PlaceFinding>& findings) {
         for (const PlaceFinding& f : findings)

@@ -536,7 +536,8 @@ void tst_Program::placesChecked()
     QFETCH(QByteArrayList, lines);
     RealProgram program(kPlacedGroups + more);
     QVERIFY(PrivateZones::compile(program.home.filePath("zones"), zones));
-    QVERIFY(program.start(QStringList{"--check-places"} + arguments, PrivateZones::prefix(program.home.filePath("zones"))));
+    QVERIFY(
+        program.start(QStringList{"--check-places"} + arguments, PrivateZones::prefix(program.home.filePath("zones"))));
     QCOMPARE(program.end(0), exit);
     const QByteArrayList out = program.out.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i)
@@ -553,8 +554,9 @@ void tst_Program::placesFollowedByTheService()
     service.env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
     const QString zones = service.home.filePath("zones"), update = service.home.filePath("update");
     QVERIFY(PrivateZones::compile(zones, kZones));
-    QVERIFY(PrivateZones::compile(update, "Rule T 1981 max - Mar lastSun 1:00u 1:00 S\n"
-                                          "Rule T 1996 max - Oct lastSun 1:00u 0 -\nZone Test/Changing 1:00 T CE%sT\n"));
+    QVERIFY(PrivateZones::compile(update,
+                                  "Rule T 1981 max - Mar lastSun 1:00u 1:00 S\n"
+                                  "Rule T 1996 max - Oct lastSun 1:00u 0 -\nZone Test/Changing 1:00 T CE%sT\n"));
     const auto status = [&] {
         RealProgram asker;
         asker.env = service.env;
@@ -565,7 +567,8 @@ void tst_Program::placesFollowedByTheService()
     const auto replace = [&](const QString& from) { // as a package update does: a new file renamed over the old
         QFile::remove(zones + "/db/Test/Changing.new");
         return QFile::copy(from, zones + "/db/Test/Changing.new") &&
-               ::rename(QFile::encodeName(zones + "/db/Test/Changing.new"), QFile::encodeName(zones + "/db/Test/Changing")) == 0;
+               ::rename(QFile::encodeName(zones + "/db/Test/Changing.new"),
+                        QFile::encodeName(zones + "/db/Test/Changing")) == 0;
     };
     QVERIFY(QFile::copy(zones + "/db/Test/Changing", service.home.filePath("changing")));
     QVERIFY(service.start({"--service", service.line.slavePath}, PrivateZones::prefix(zones)));
