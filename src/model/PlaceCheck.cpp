@@ -69,9 +69,15 @@ void SaveGroupPlace(SettingsStore& settings, int index, const QString& place)
 QList<PlacedGroup> PlacedGroups(const std::array<GroupRecord, kGroupCount>& groups, const SettingsStore& settings)
 {
     QList<PlacedGroup> placed;
-    for (int g = 0; g < kGroupCount; ++g)
-        if (const QString place = GroupPlace(settings, g); !place.isEmpty())
+    for (int g = 0; g < kGroupCount; ++g) {
+        // A place edited by hand into something no zone is called still gets its "unknown", on one line.
+        QString place = GroupPlace(settings, g);
+        for (QChar& c : place)
+            if (c.unicode() < 32 || c.unicode() == 127)
+                c = u'?';
+        if (!place.isEmpty())
             placed.append({g, place, groups[size_t(g)].ZoneIndex, groups[size_t(g)].DaylightIndex});
+    }
     return placed;
 }
 
