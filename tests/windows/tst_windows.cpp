@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -493,7 +494,8 @@ void tst_Windows::clockTimes()
 {
     QDateTime now(QDate(2026, 3, 29), QTime(0, 59, 58), Qt::UTC);
     Editor e({"Group-A=1-3\t15\t36\tA\t0", "Group-C=9\t0\t36\tC\t0", "Group-D=4\t15\t11\tD\t0"});
-    e.window->utcNow = [&now] { return now; };
+    QElapsedTimer running; // once started, the clock runs on from `now`
+    e.window->utcNow = [&] { return running.isValid() ? now.addMSecs(running.elapsed()) : now; };
     QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), e.window->Daylight->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(e.window->Daylight, &tip);
     QCOMPARE(QToolTip::text(), "Clocks with these codes show 2026-03-29 01:59:58 UTC+01:00 now; next change "
@@ -515,6 +517,14 @@ void tst_Windows::clockTimes()
     QVERIFY2(row(2).endsWith(" (rule read approximately: " + ApproximateReading(11) + ")"), qPrintable(row(2)));
     now = now.addSecs(3);
     QTRY_COMPARE(row(0), "A|1-3|2026-03-29 03:00:01 UTC+02:00|2026-10-25 03:00 becomes 02:00");
+    // Each second shows just after the clock's own turns, not up to a second behind it.
+    running.start();
+    QTest::qWait(1500);
+    for (int sample = 0; sample < 40; ++sample, QTest::qWait(25)) {
+        const QTime at = e.window->utcNow().time();
+        QVERIFY2(at.msec() < 250 || times->topLevelItem(0)->text(2).mid(17, 2).toInt() == at.second(),
+                 qPrintable(at.toString("ss.zzz ") + row(0)));
+    }
 }
 
 // Looked for in each folder in turn; read no larger than the screen, in proportion; a missing one explained.
