@@ -307,7 +307,7 @@ void tst_Windows::followingTheService()
         return QString();
     };
     SenderStatus status{
-        "/dev/ttyUSB0", "service", "Sending to Clock Number 7", "PC Clock Synchronised", "", true, {}, 0, false};
+        "/dev/ttyUSB0", "service", "Sending to Clock Number 127", "PC Clock Synchronised", "", true, {}, 0, false};
     service->publish(status);
     Editor e;
     const LinkChoice link = ChooseLink("/dev/ttyUSB0");
@@ -315,18 +315,21 @@ void tst_Windows::followingTheService()
     {
         ServiceMirror mirror(new SenderView(QDBusConnection::connectToBus(bus.address, "window"), "/dev/ttyUSB0"), link,
                              *e.window, e.dialogs);
-        QCOMPARE(panels(), "Service: Sending to Clock Number 7 | Service on /dev/ttyUSB0");
+        QCOMPARE(panels(), "Sending to Clock Number 127 | Service on /dev/ttyUSB0");
+        QCOMPARE(e.window->findChild<QLabel*>("Panel1")->text(), "Sending to Clock Number 127"); // whole
         QCOMPARE(e.window->panelText(Panel::ClockSync), "PC Clock Synchronised");
         status.Panel = "Send Error: Input/output error";
         service->publish(status);
-        QTRY_COMPARE(e.window->panelText(Panel::Sending), "Service: Send Error: Input/output error");
+        QTRY_COMPARE(e.window->panelText(Panel::Sending), "Send Error: Input/output error");
         e.window->commandElsewhere(0, 220);
         QCOMPARE(given, (QList<QPair<int, int>>{{0, 220}}));
-        QCOMPARE(e.window->panelText(Panel::Sending), "Service: sending 220 to A");
+        QCOMPARE(e.window->panelText(Panel::Sending), "Sending 220 to group A");
         emit service->CommandDone("A", 220, true);
-        QTRY_COMPARE(e.window->panelText(Panel::Sending), "Service: 220 reached group A");
+        QTRY_COMPARE(e.window->panelText(Panel::Sending), "220 reached group A");
         service.reset();
-        QTRY_COMPARE(panels(), "Service stopped: nothing sent | Service on /dev/ttyUSB0");
+        QTRY_COMPARE(panels(), "Nothing sent to the clocks | Service stopped");
+        e.window->commandElsewhere(0, 220); // said in the program's words, not the bus's
+        QCOMPARE(e.dialogs.calls.value(0).text, "The Quillmarch service is not running, so the command was not sent.");
     }
     QVERIFY(!e.window->commandElsewhere); // the keys are the window's own again
 }
