@@ -153,6 +153,7 @@ private slots:
     void closingKeepsThePlaceAndPanelsShowWhole();
     void timeWarning();
     void helpEntries();
+    void helpMenuFromTheKeyboard();
     void choosingByPlace_data();
     void choosingByPlace();
     void clockTimes();
@@ -414,6 +415,26 @@ void tst_Windows::helpEntries()
                                     "order:\r    " +
                                         dir.path());
     QCOMPARE(dialogs.calls[2].text, "Can't open the web page\r\"" QUILLMARCH_WORLDCLOCK_URL "\"\rno browser");
+}
+
+// From the keyboard the Help menu opens below its button, wherever the pointer is: Space in the main window, the
+// mnemonic in the presets window.
+void tst_Windows::helpMenuFromTheKeyboard()
+{
+    Editor e;
+    auto presets = e.openPresets();
+    QPoint at;
+    e.window->showHelpMenu = presets->showHelpMenu = [&at](const QPoint& place) { at = place; };
+    const auto below = [](QWidget* button) { return button->mapToGlobal(QPoint(0, button->height())); };
+    presets->show();
+    presets->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), presets.get());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::AltModifier);
+    QTRY_COMPARE(at, below(presets->HelpButton));
+    presets.reset();
+    e.window->HelpButton->setFocus();
+    e.key(Qt::Key_Space);
+    QCOMPARE(at, below(e.window->HelpButton));
 }
 
 void tst_Windows::choosingByPlace_data()
