@@ -1,12 +1,14 @@
 #include "app/SenderBus.h"
 
 #include "app/ClockSyncWatch.h"
+#include "app/Journal.h"
 #include "app/frmComm.h"
 #include "model/GroupTable.h"
 
 #include <QCryptographicHash>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusServiceWatcher>
@@ -226,7 +228,18 @@ QString SenderView::sendCommand(int group, int code)
         QDBusMessage::createMethodCall(m_name, SenderBus::kPath, SenderBus::kInterface, QStringLiteral("SendCommand"));
     call << IndexToLetter(group) << QVariant::fromValue(uchar(code));
     const QDBusMessage reply = m_bus.call(call, QDBus::BlockWithGui, kCallTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage ? QString() : reply.errorMessage();
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return {};
+    // A refusal comes in the sender's own words. Any other error is the bus's: its text is for standard error only.
+    const QDBusError error(reply);
+    if (error.type() == QDBusError::InvalidArgs)
+        return QStringLiteral("The service did not take the command") + QChar(13) + error.message();
+    Journal::standardError().warning(QStringLiteral("command %1 for group %2 not given: %3 (%4)")
+                                         .arg(code)
+                                         .arg(IndexToLetter(group), error.message(), error.name()));
+    if (error.type() == QDBusError::ServiceUnknown)
+        return QStringLiteral("The Quillmarch service is not running, so the command was not sent.");
+    return QStringLiteral("The Quillmarch service did not answer, so the command may not have been sent.");
 }
 
 QList<SenderStatus> SenderView::all(QDBusConnection bus, QString& error)

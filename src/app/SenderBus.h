@@ -107,7 +107,8 @@ public:
     // Whether the sender is on the bus now.
     bool present() const { return m_present; }
     const SenderStatus& status() const { return m_status; }
-    // Empty when the sender took the command, else its reason.
+    // Empty when the sender took the command, else what the operator is told: the sender's reason, or that it is
+    // not running or did not answer.
     QString sendCommand(int group, int code);
 
     // The status of every sender on the bus; `error` says why the bus could not be asked.

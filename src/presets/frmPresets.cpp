@@ -4,10 +4,10 @@
 #include "model/CodeTables.h"
 #include "platform/Dialogs.h"
 #include "presets/PresetList.h"
+#include "ui/MenuPlace.h"
 #include "ui/Twips.h"
 
 #include <QComboBox>
-#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,6 +88,7 @@ frmPresets::frmPresets(QWidget* owner, SettingsStore& settings, Dialogs& dialogs
     connect(RemoveButton, &QPushButton::clicked, this, &frmPresets::RemoveButton_Click);
     connect(SelectButton, &QPushButton::clicked, this, &frmPresets::SelectButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &frmPresets::CancelButton_Click);
+    m_helpPlace = new MenuPlace(HelpButton);
     connect(HelpButton, &QPushButton::clicked, this, &frmPresets::HelpButton_Click);
     connect(&m_table, &PresetTable::presetAdded, this, &frmPresets::listAdd);
     connect(&m_table, &PresetTable::presetRemoved, this, &frmPresets::listRemove);
@@ -309,5 +310,5 @@ void frmPresets::SelectButton_Click()
 void frmPresets::HelpButton_Click()
 {
     if (showHelpMenu)
-        showHelpMenu(QCursor::pos());
+        showHelpMenu(m_helpPlace->take());
 }

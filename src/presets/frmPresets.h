@@ -8,6 +8,7 @@
 #include <optional>
 
 class Dialogs;
+class MenuPlace;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -70,4 +71,5 @@ private:
     PresetListModel* m_list = nullptr; // the list's entries
     PresetEditRecord m_presetEdit;
     std::optional<PresetRecord> m_chosen;
+    MenuPlace* m_helpPlace = nullptr;
 };

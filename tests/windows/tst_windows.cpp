@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -152,6 +153,7 @@ private slots:
     void closingKeepsThePlaceAndPanelsShowWhole();
     void timeWarning();
     void helpEntries();
+    void helpMenuFromTheKeyboard();
     void choosingByPlace_data();
     void choosingByPlace();
     void clockTimes();
@@ -306,7 +308,7 @@ void tst_Windows::followingTheService()
         return QString();
     };
     SenderStatus status{
-        "/dev/ttyUSB0", "service", "Sending to Clock Number 7", "PC Clock Synchronised", "", true, {}, 0, false, {}};
+        "/dev/ttyUSB0", "service", "Sending to Clock Number 127", "PC Clock Synchronised", "", true, {}, 0, false, {}};
     service->publish(status);
     Editor e;
     const LinkChoice link = ChooseLink("/dev/ttyUSB0");
@@ -314,18 +316,21 @@ void tst_Windows::followingTheService()
     {
         ServiceMirror mirror(new SenderView(QDBusConnection::connectToBus(bus.address, "window"), "/dev/ttyUSB0"), link,
                              *e.window, e.dialogs);
-        QCOMPARE(panels(), "Service: Sending to Clock Number 7 | Service on /dev/ttyUSB0");
+        QCOMPARE(panels(), "Sending to Clock Number 127 | Service on /dev/ttyUSB0");
+        QCOMPARE(e.window->findChild<QLabel*>("Panel1")->text(), "Sending to Clock Number 127"); // whole
         QCOMPARE(e.window->panelText(Panel::ClockSync), "PC Clock Synchronised");
         status.Panel = "Send Error: Input/output error";
         service->publish(status);
-        QTRY_COMPARE(e.window->panelText(Panel::Sending), "Service: Send Error: Input/output error");
+        QTRY_COMPARE(e.window->panelText(Panel::Sending), "Send Error: Input/output error");
         e.window->commandElsewhere(0, 220);
         QCOMPARE(given, (QList<QPair<int, int>>{{0, 220}}));
-        QCOMPARE(e.window->panelText(Panel::Sending), "Service: sending 220 to A");
+        QCOMPARE(e.window->panelText(Panel::Sending), "Sending 220 to group A");
         emit service->CommandDone("A", 220, true);
-        QTRY_COMPARE(e.window->panelText(Panel::Sending), "Service: 220 reached group A");
+        QTRY_COMPARE(e.window->panelText(Panel::Sending), "220 reached group A");
         service.reset();
-        QTRY_COMPARE(panels(), "Service stopped: nothing sent | Service on /dev/ttyUSB0");
+        QTRY_COMPARE(panels(), "Nothing sent to the clocks | Service stopped");
+        e.window->commandElsewhere(0, 220); // said in the program's words, not the bus's
+        QCOMPARE(e.dialogs.calls.value(0).text, "The Quillmarch service is not running, so the command was not sent.");
     }
     QVERIFY(!e.window->commandElsewhere); // the keys are the window's own again
 }
@@ -412,6 +417,24 @@ void tst_Windows::helpEntries()
     QCOMPARE(dialogs.calls[2].text, "Can't open the web page\r\"" QUILLMARCH_WORLDCLOCK_URL "\"\rno browser");
 }
 
+// From the keyboard the Help menu opens below its button, wherever the pointer is: Space in the main window, the
+// mnemonic in the presets window.
+void tst_Windows::helpMenuFromTheKeyboard()
+{
+    Editor e;
+    auto presets = e.openPresets();
+    QPoint at;
+    e.window->showHelpMenu = presets->showHelpMenu = [&at](const QPoint& place) { at = place; };
+    const auto below = [](QWidget* button) { return button->mapToGlobal(QPoint(0, button->height())); };
+    presets->show();
+    presets->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), presets.get());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::AltModifier);
+    QTRY_COMPARE(at, below(presets->HelpButton));
+    QTest::keyClick(e.window->HelpButton, Qt::Key_Space);
+    QCOMPARE(at, below(e.window->HelpButton));
+}
+
 void tst_Windows::choosingByPlace_data()
 {
     QTest::addColumn<bool>("inPreset"); // the preset editor's button, else the main window's Alt+L
@@ -493,7 +516,8 @@ void tst_Windows::clockTimes()
 {
     QDateTime now(QDate(2026, 3, 29), QTime(0, 59, 58), Qt::UTC);
     Editor e({"Group-A=1-3\t15\t36\tA\t0", "Group-C=9\t0\t36\tC\t0", "Group-D=4\t15\t11\tD\t0"});
-    e.window->utcNow = [&now] { return now; };
+    QElapsedTimer running; // once started, the clock runs on from `now`
+    e.window->utcNow = [&] { return running.isValid() ? now.addMSecs(running.elapsed()) : now; };
     QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), e.window->Daylight->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(e.window->Daylight, &tip);
     QCOMPARE(QToolTip::text(), "Clocks with these codes show 2026-03-29 01:59:58 UTC+01:00 now; next change "
@@ -515,6 +539,14 @@ void tst_Windows::clockTimes()
     QVERIFY2(row(2).endsWith(" (rule read approximately: " + ApproximateReading(11) + ")"), qPrintable(row(2)));
     now = now.addSecs(3);
     QTRY_COMPARE(row(0), "A|1-3|2026-03-29 03:00:01 UTC+02:00|2026-10-25 03:00 becomes 02:00");
+    // Each second shows just after the clock's own turns, not up to a second behind it.
+    running.start();
+    QTest::qWait(1500);
+    for (int sample = 0; sample < 40; ++sample, QTest::qWait(25)) {
+        const QTime at = e.window->utcNow().time();
+        QVERIFY2(at.msec() < 250 || times->topLevelItem(0)->text(2).mid(17, 2).toInt() == at.second(),
+                 qPrintable(at.toString("ss.zzz ") + row(0)));
+    }
 }
 
 // Looked for in each folder in turn; read no larger than the screen, in proportion; a missing one explained.

@@ -9,6 +9,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace {
+// Late enough that the clock given has surely turned: the timer counts whole milliseconds on a clock of its own.
+constexpr int kPastTheSecondMs = 10;
+} // namespace
+
 frmClockTimes::frmClockTimes(const GroupTables& tables, std::function<QDateTime()> utcNow,
                              std::function<QString(int group)> placeOf, QWidget* parent)
     : QWidget(parent, Qt::Window), m_tables(tables), m_utcNow(std::move(utcNow)), m_placeOf(std::move(placeOf))
@@ -33,10 +38,17 @@ frmClockTimes::frmClockTimes(const GroupTables& tables, std::function<QDateTime(
     resize(1200, 360);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    // Each second, so the seconds shown tick and a change shows as it happens.
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &frmClockTimes::refresh);
-    timer->start(1000);
+    // Just after each whole second of the clock given, so the seconds shown turn with the PC's own and a change
+    // shows as it happens; re-armed from that clock each time, so nothing drifts.
+    auto* tick = new QTimer(this);
+    tick->setSingleShot(true);
+    tick->setTimerType(Qt::PreciseTimer);
+    const auto arm = [this, tick] { tick->start(1000 - m_utcNow().time().msec() + kPastTheSecondMs); };
+    connect(tick, &QTimer::timeout, this, [this, arm] {
+        refresh();
+        arm();
+    });
+    arm();
 }
 
 void frmClockTimes::refresh()

@@ -25,16 +25,17 @@ ServiceMirror::~ServiceMirror()
     m_window.commandElsewhere = nullptr;
 }
 
-// The sending panel is narrow: the notes are short enough to fit ("Service: 220 reached group A").
+// The sending panel is narrow: it has no room for a "Service: " before the service's own text, whose clock number
+// comes last; the link panel says whose the text is.
 void ServiceMirror::show()
 {
     if (!m_view->present()) {
-        m_window.setPanelText(Panel::Sending, QStringLiteral("Service stopped: nothing sent"));
-        m_window.setPanelText(Panel::Link, QStringLiteral("Service on ") + m_link.name);
+        m_window.setPanelText(Panel::Sending, QStringLiteral("Nothing sent to the clocks"));
+        m_window.setPanelText(Panel::Link, QStringLiteral("Service stopped"));
         return;
     }
     const SenderStatus& s = m_view->status();
-    m_window.setPanelText(Panel::Sending, QStringLiteral("Service: ") + (m_note.isEmpty() ? s.Panel : m_note));
+    m_window.setPanelText(Panel::Sending, m_note.isEmpty() ? s.Panel : m_note);
     m_window.setPanelText(Panel::Link, QStringLiteral("Service on ") + m_link.name);
     m_window.showClockSync(s.ClockSync, s.ClockSyncDetail, s.ClockSynchronized);
 }
@@ -43,13 +44,12 @@ void ServiceMirror::give(int group, int code)
 {
     const QString refused = m_view->sendCommand(group, code);
     if (!refused.isEmpty()) {
-        m_dialogs.MsgBox(QStringLiteral("The service did not take the command") + QChar(13) + refused, MsgButtons::Ok,
-                         MsgIcon::Exclamation, MsgResult::Ok);
+        m_dialogs.MsgBox(refused, MsgButtons::Ok, MsgIcon::Exclamation, MsgResult::Ok);
         return;
     }
     m_given.append({group, code});
     m_noteEnds.stop();
-    m_note = QStringLiteral("sending %1 to %2").arg(code).arg(IndexToLetter(group));
+    m_note = QStringLiteral("Sending %1 to group %2").arg(code).arg(IndexToLetter(group));
     show();
 }
 

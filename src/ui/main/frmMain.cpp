@@ -7,6 +7,7 @@
 #include "platform/ClockSync.h"
 #include "platform/Dialogs.h"
 #include "ui/FocusValidation.h"
+#include "ui/MenuPlace.h"
 #include "ui/Twips.h"
 #include "ui/TypedText.h"
 #include "ui/auxiliary/frmPlace.h"
@@ -19,7 +20,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -64,6 +64,7 @@ void frmMain::wireControls()
     connect(CancelButton, &QPushButton::clicked, this, &frmMain::CancelButton_Click);
     connect(ExitButton, &QPushButton::clicked, this, &frmMain::ExitButton_Click);
     connect(PresetsButton, &QPushButton::clicked, this, &frmMain::PresetsButton_Click);
+    m_helpPlace = new MenuPlace(HelpButton);
     connect(HelpButton, &QPushButton::clicked, this, &frmMain::HelpButton_Click);
     connect(PlaceButton, &QToolButton::clicked, this, &frmMain::PlaceButton_Click);
 
@@ -271,7 +272,7 @@ void frmMain::PresetsButton_Click()
 void frmMain::HelpButton_Click()
 {
     if (showHelpMenu)
-        showHelpMenu(QCursor::pos());
+        showHelpMenu(m_helpPlace->take());
     SetEditState(m_editor.modified());
     GroupLetter->setFocus();
 }

@@ -14,6 +14,7 @@ struct ClockSyncState;
 class Dialogs;
 class FocusValidation;
 class MainStatusBar;
+class MenuPlace;
 class OpenedWindows;
 class QComboBox;
 class QKeyEvent;
@@ -130,4 +131,5 @@ private:
     bool m_inShowGroup = false;
     bool m_unloaded = false;
     OpenedWindows* m_openedWindows = nullptr;
+    MenuPlace* m_helpPlace = nullptr;
 };

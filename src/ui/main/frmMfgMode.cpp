@@ -10,7 +10,9 @@
 
 namespace {
 const QString kPassword = QStringLiteral("brashor");
-}
+// Wider than the controls need: a window manager's title bar, with its buttons, must hold the whole title.
+constexpr double kWidened = 1200;
+} // namespace
 
 frmMfgMode::frmMfgMode(Dialogs& dialogs, Sounds& sounds, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -20,26 +22,26 @@ frmMfgMode::frmMfgMode(Dialogs& dialogs, Sounds& sounds, QWidget* owner)
     setObjectName(QStringLiteral("frmMfgMode"));
     setWindowTitle(QStringLiteral(" Quillmarch Manufacturing Mode"));
     const double dpi = LogicalDpi(owner);
-    setFixedSize(TwipsToPixels(4500, dpi), TwipsToPixels(1215, dpi));
+    setFixedSize(TwipsToPixels(4500 + kWidened, dpi), TwipsToPixels(1215, dpi));
 
     Password = new QLineEdit(this);
     Password->setObjectName(QStringLiteral("Password"));
     Password->setEchoMode(QLineEdit::Password);
     Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
-    Password->setGeometry(TwipsRect(240, 720, 2655, 285, dpi));
+    Password->setGeometry(TwipsRect(240, 720, 2655 + kWidened, 285, dpi));
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setGeometry(TwipsRect(3120, 720, 1215, 375, dpi));
+    OKButton->setGeometry(TwipsRect(3120 + kWidened, 720, 1215, 375, dpi));
     OKButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setGeometry(TwipsRect(3120, 120, 1215, 375, dpi));
+    CancelButton->setGeometry(TwipsRect(3120 + kWidened, 120, 1215, 375, dpi));
     CancelButton->setAutoDefault(false);
     Label1 = new QLabel(QStringLiteral("Please enter the manufacturing mode password to use this feature"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setGeometry(TwipsRect(240, 120, 3015, 735, dpi));
+    Label1->setGeometry(TwipsRect(240, 120, 3015 + kWidened, 735, dpi));
     setTabOrder(Password, OKButton);
     setTabOrder(OKButton, CancelButton);
     connect(OKButton, &QPushButton::clicked, this, &frmMfgMode::OKButton_Click);
