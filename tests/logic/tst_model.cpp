@@ -7,6 +7,7 @@
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "presets/PresetTable.h"
+#include "app/PlaceSearch.h"
 #include "app/SummaryTable.h"
 #include "support/ScriptedDialogs.h"
 
@@ -94,6 +95,8 @@ private slots:
     void changesOfEachRule_data();
     void changesOfEachRule();
     void closestWhenNoneIsExact();
+    void findingAPlace_data();
+    void findingAPlace();
 
 private:
     static void queuedOrNot()
@@ -604,6 +607,47 @@ void tst_Model::closestWhenNoneIsExact()
     QCOMPARE(DescribeMatch(matches.first(), "America/Santiago"),
              "differs for 7 days in total, in 1 period: 2022-09-04 00:00 to 2022-09-11 00:00 (1 h ahead)");
     QVERIFY(MatchingCodes("Mars/Olympus_Mons", 2020, 2040).isEmpty());
+}
+
+// Places found as people name them, in the dialog's list: whole words first, countries by their usual names.
+void tst_Model::findingAPlace_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("current"); // selected before
+    QTest::addColumn<QString>("selected"); // empty: nothing fits
+    QTest::addColumn<QString>("hidden");   // a place that must not be shown
+    // clang-format off
+    QTest::newRow("usa, not inside Lusaka") << "usa" << "" << "America/Adak" << "Africa/Lusaka";
+    QTest::newRow("uk, not Nuuk or Ukraine") << "uk" << "Europe/Kyiv" << "Europe/London" << "America/Nuuk";
+    QTest::newRow("by country, two words") << "New York united" << "" << "America/New_York" << "America/Toronto";
+    QTest::newRow("great britain") << "great britain" << "" << "Europe/London" << "";
+    QTest::newRow("uae") << "UAE" << "" << "Asia/Dubai" << "";
+    QTest::newRow("accents typed") << "são paulo" << "" << "America/Sao_Paulo" << "";
+    QTest::newRow("capitals and accents") << "ZÜRICH" << "" << "Europe/Zurich" << "";
+    QTest::newRow("country with an accent") << "Côte d'Ivoire" << "" << "Africa/Abidjan" << "";
+    QTest::newRow("dashes") << "port-au-prince" << "" << "America/Port-au-Prince" << "";
+    QTest::newRow("word begun") << "aucklan" << "" << "Pacific/Auckland" << "";
+    QTest::newRow("current kept") << "europe" << "Europe/Berlin" << "Europe/Berlin" << "";
+    QTest::newRow("all when empty") << "" << "" << "Africa/Abidjan" << "";
+    QTest::newRow("nothing") << "atlantis" << "Europe/Berlin" << "" << "Europe/Berlin";
+    // clang-format on
+}
+
+void tst_Model::findingAPlace()
+{
+    static const QList<QByteArray> ids = QTimeZone::availableTimeZoneIds();
+    static const PlaceSearch search = [] {
+        PlaceSearch places;
+        for (const QByteArray& id : ids)
+            places.add(id, QTimeZone(id).territory());
+        return places;
+    }();
+    QFETCH(QString, typed);
+    QFETCH(QString, current);
+    QFETCH(QString, hidden);
+    const PlaceSearch::Found found = search.find(typed, int(ids.indexOf(current.toUtf8())));
+    QTEST(found.selected < 0 ? QString() : QString::fromUtf8(ids[found.selected]), "selected");
+    QVERIFY(hidden.isEmpty() || !found.shown[ids.indexOf(hidden.toUtf8())]);
 }
 
 // Columns as wide as their widest entry plus 3; letters ascending; groups without clocks left out; CR LF.
