@@ -153,13 +153,16 @@ QString periodText(const DifferingPeriod& period, const QTimeZone& zone)
 }
 } // namespace
 
-QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toYear)
+QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toYear, qint64 fromSecs)
 {
     // Any zone the system knows, also those not listed for a country (Etc/GMT+12, UTC).
     const QTimeZone zone(ianaZone);
     if (fromYear > toYear || fromYear < kFirstPacketYear || toYear > kLastPacketYear || !zone.isValid())
         return {};
-    const qint64 fromSecs = secsAtNewYear(fromYear), toSecs = secsAtNewYear(toYear + 1);
+    const qint64 toSecs = secsAtNewYear(toYear + 1);
+    fromSecs = std::max(fromSecs, secsAtNewYear(fromYear));
+    if (fromSecs >= toSecs)
+        return {};
     const OffsetTimeline place = PlaceOffsets(zone, fromSecs, toSecs);
 
     QList<std::pair<qint64, CodeMatch>> all; // weight, match

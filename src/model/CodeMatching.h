@@ -29,7 +29,8 @@ struct CodeMatch
 
 // The pairs whose shown time equals the local time of `ianaZone` at every instant of the years `fromYear` to
 // `toYear` (UTC), best first; when there is none, the closest few. Empty for an unknown zone or years out of order.
-QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toYear);
+// With `fromSecs` (UTC seconds since 1970) later than the first new year, from then on: what is past is not listed.
+QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toYear, qint64 fromSecs = 0);
 
 // The place's offset from UTC at `fromSecs` and each change of it before `toSecs`, from the system's database.
 OffsetTimeline PlaceOffsets(const QTimeZone& zone, qint64 fromSecs, qint64 toSecs);

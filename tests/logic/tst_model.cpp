@@ -608,6 +608,10 @@ void tst_Model::closestWhenNoneIsExact()
     const QList<CodeMatch> matches = MatchingCodes("America/Santiago", 2020, 2040);
     QCOMPARE(matches.size(), 5);
     QVERIFY(MatchingCodes("Mars/Olympus_Mons", 2020, 2040).isEmpty());
+    // From a moment within the years on, what is already past is not listed.
+    const qint64 june = QDateTime(QDate(2026, 6, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+    QCOMPARE(DescribeMatch(MatchingCodes("Pacific/Auckland", 2026, 2027, june).first(), "Pacific/Auckland"),
+             "differs for 1 hour in total, in 1 period: 2027-04-04 02:00 to 03:00 UTC+13:00 (1 h behind)");
 }
 
 // Places found as people name them, in the dialog's list: whole words first, countries by their usual names.

@@ -128,7 +128,8 @@ void frmPlace::match()
     m_choice.reset();
     if (item && !item->isHidden()) {
         const QByteArray id = item->data(Qt::UserRole).toByteArray();
-        if (const QList<CodeMatch> matches = MatchingCodes(id, m_fromYear, m_toYear); !matches.isEmpty())
+        if (const QList<CodeMatch> matches = MatchingCodes(id, m_fromYear, m_toYear, m_now.toSecsSinceEpoch());
+            !matches.isEmpty())
             m_choice = matches.first();
     }
     OKButton->setEnabled(m_choice.has_value());
@@ -146,16 +147,15 @@ void frmPlace::match()
     const QString codes =
         QStringLiteral("Time Zone: %1\nDaylight Savings: %2")
             .arg(EntryText(TimeZoneList[size_t(m.zonePosition)]), EntryText(DaylightList[size_t(m.daylightPosition)]));
-    QString verdict = m.exact() ? QStringLiteral("Exact: these codes show the time of %1 at every moment of %2 to %3.")
-                                      .arg(place)
-                                      .arg(m_fromYear)
-                                      .arg(m_toYear)
-                                : QStringLiteral("Not exact: no codes show the time of %1 throughout %2 to %3. "
-                                                 "With the closest, the time shown %4")
-                                      .arg(place)
-                                      .arg(m_fromYear)
-                                      .arg(m_toYear)
-                                      .arg(DescribeMatch(m, item->data(Qt::UserRole).toByteArray()));
+    QString verdict =
+        m.exact() ? QStringLiteral("Exact: these codes show the time of %1 at every moment from now to the end of %2.")
+                        .arg(place)
+                        .arg(m_toYear)
+                  : QStringLiteral("Not exact: no codes show the time of %1 at every moment from now to the end of %2. "
+                                   "With the closest, the time shown %3")
+                        .arg(place)
+                        .arg(m_toYear)
+                        .arg(DescribeMatch(m, item->data(Qt::UserRole).toByteArray()));
     if (!verdict.endsWith(u'.'))
         verdict += u'.';
     if (m.approximate && m.exact()) // else the description above has said it

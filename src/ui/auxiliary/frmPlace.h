@@ -20,7 +20,7 @@ class frmPlace : public QDialog
     Q_OBJECT
 
 public:
-    // Codes are matched over the year of `utcNow` and the ten after it; `utcNow` is also the "now" shown.
+    // Codes are matched from `utcNow` to the end of the tenth year after; `utcNow` is also the "now" shown.
     frmPlace(const QDateTime& utcNow, QWidget* owner);
 
     QLineEdit* Search = nullptr;
