@@ -14,21 +14,17 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTimeZone>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int kYearsAhead = 10;
-
-// "new york" finds America/New_York, "germany" Europe/Berlin.
-QString searchable(const QString& text)
-{
-    return text.toLower().replace(u'_', u' ');
-}
 } // namespace
 
-frmPlace::frmPlace(const QDateTime& utcNow, QWidget* owner)
-    : QDialog(owner), m_now(utcNow), m_fromYear(utcNow.date().year()), m_toYear(m_fromYear + kYearsAhead)
+frmPlace::frmPlace(std::function<QDateTime()> utcNow, QWidget* owner)
+    : QDialog(owner), m_utcNow(std::move(utcNow)), m_openedSecs(m_utcNow().toSecsSinceEpoch()),
+      m_fromYear(m_utcNow().date().year()), m_toYear(m_fromYear + kYearsAhead)
 {
     setObjectName(QStringLiteral("frmPlace"));
     setWindowTitle(QStringLiteral("Quillmarch -- Choose by Place"));
@@ -73,6 +69,7 @@ frmPlace::frmPlace(const QDateTime& utcNow, QWidget* owner)
             text += QStringLiteral(" (%1)").arg(QLocale::territoryToString(territory));
         auto* item = new QListWidgetItem(text, Places);
         item->setData(Qt::UserRole, id);
+        m_search.add(id, territory);
         if (id == system)
             Places->setCurrentItem(item);
     }
@@ -87,6 +84,14 @@ frmPlace::frmPlace(const QDateTime& utcNow, QWidget* owner)
     Search->installEventFilter(this);
     Search->setFocus();
     match();
+    // Just after each second begins, so the seconds shown tick with the clocks'.
+    auto* tick = new QTimer(this);
+    tick->setSingleShot(true);
+    connect(tick, &QTimer::timeout, this, [this, tick] {
+        showNow();
+        tick->start(1005 - int(m_utcNow().time().msec()));
+    });
+    tick->start(1005 - int(m_utcNow().time().msec()));
 }
 
 bool frmPlace::eventFilter(QObject* watched, QEvent* event)
@@ -105,21 +110,15 @@ bool frmPlace::eventFilter(QObject* watched, QEvent* event)
 
 void frmPlace::filter(const QString& typed)
 {
-    const QStringList words = searchable(typed).split(u' ', Qt::SkipEmptyParts);
-    QListWidgetItem* first = nullptr;
-    for (int i = 0; i < Places->count(); ++i) {
-        QListWidgetItem* item = Places->item(i);
-        const QString text = searchable(item->text());
-        const bool shown = std::all_of(words.begin(), words.end(), [&](const QString& w) { return text.contains(w); });
-        item->setHidden(!shown);
-        if (shown && !first)
-            first = item;
-    }
-    // What is selected is always a place the operator can see.
-    if (!Places->currentItem() || Places->currentItem()->isHidden())
-        Places->setCurrentItem(first);
-    if (!first)
+    const PlaceSearch::Found found = m_search.find(typed, Places->currentRow());
+    for (int i = 0; i < Places->count(); ++i)
+        Places->item(i)->setHidden(!found.shown.value(i));
+    // What is selected is always a place the operator can see, and the one that fits best.
+    Places->setCurrentRow(found.selected);
+    if (found.selected < 0)
         match();
+    else
+        Places->scrollToItem(Places->currentItem());
 }
 
 void frmPlace::match()
@@ -128,8 +127,7 @@ void frmPlace::match()
     m_choice.reset();
     if (item && !item->isHidden()) {
         const QByteArray id = item->data(Qt::UserRole).toByteArray();
-        if (const QList<CodeMatch> matches = MatchingCodes(id, m_fromYear, m_toYear, m_now.toSecsSinceEpoch());
-            !matches.isEmpty())
+        if (const QList<CodeMatch> matches = MatchingCodes(id, m_fromYear, m_toYear, m_openedSecs); !matches.isEmpty())
             m_choice = matches.first();
     }
     OKButton->setEnabled(m_choice.has_value());
@@ -161,9 +159,17 @@ void frmPlace::match()
     if (m.approximate && m.exact()) // else the description above has said it
         verdict += QStringLiteral(" The daylight rule's text is unclear; it is read as: %1.")
                        .arg(ApproximateReading(m.daylightPosition));
-    const ShownTimeText now = DescribeShownTime(m.zonePosition, m.daylightPosition, m_now);
-    Result->setText(QStringLiteral("%1\n%2\nClocks would show %3 now; %4.")
-                        .arg(codes, verdict, now.shows,
+    m_verdict = codes + u'\n' + verdict;
+    showNow();
+}
+
+void frmPlace::showNow()
+{
+    if (!m_choice)
+        return;
+    const ShownTimeText now = DescribeShownTime(m_choice->zonePosition, m_choice->daylightPosition, m_utcNow());
+    Result->setText(QStringLiteral("%1\nClocks would show %2 now; %3.")
+                        .arg(m_verdict, now.shows,
                              now.change.isEmpty() ? QStringLiteral("no change ahead") : "next change " + now.change));
 }
 
@@ -178,7 +184,7 @@ QToolButton* MakePlaceButton(QWidget* parent)
     return button;
 }
 
-bool ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QDateTime& utcNow, QWidget* owner)
+bool ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const std::function<QDateTime()>& utcNow, QWidget* owner)
 {
     frmPlace dialog(utcNow, owner);
     if (dialog.exec() != QDialog::Accepted || !dialog.choice())

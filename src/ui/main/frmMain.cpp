@@ -279,7 +279,7 @@ void frmMain::HelpButton_Click()
 void frmMain::PlaceButton_Click()
 {
     // Through the two lists, so the change counts as the operator's edit, as a chosen preset does.
-    ChooseCodesByPlace(TimeZone, Daylight, utcNow(), this);
+    ChooseCodesByPlace(TimeZone, Daylight, utcNow, this);
 }
 
 bool frmMain::Form_KeyDown(const QKeyEvent* key)
