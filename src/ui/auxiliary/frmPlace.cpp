@@ -91,7 +91,7 @@ frmPlace::frmPlace(std::function<QDateTime()> utcNow, QWidget* owner)
         showNow();
         tick->start(1005 - int(m_utcNow().time().msec()));
     });
-    tick->start(1005 - int(m_utcNow().time().msec()));
+    tick->start(0);
 }
 
 bool frmPlace::eventFilter(QObject* watched, QEvent* event)
