@@ -1,5 +1,7 @@
 // The model: clock lists, the stored group form, the start-up load, the code tables, the settings file, the
 // presets table with its file, and the local time the clocks show.
+#include "app/PlaceSearch.h"
+#include "app/SummaryTable.h"
 #include "model/CodeMatching.h"
 #include "model/CodeTables.h"
 #include "model/GroupTable.h"
@@ -7,8 +9,6 @@
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "presets/PresetTable.h"
-#include "app/PlaceSearch.h"
-#include "app/SummaryTable.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>
@@ -618,14 +618,13 @@ void tst_Model::closestWhenNoneIsExact()
 void tst_Model::findingAPlace_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("current"); // selected before
+    QTest::addColumn<QString>("current");  // selected before
     QTest::addColumn<QString>("selected"); // empty: nothing fits
     QTest::addColumn<QString>("hidden");   // a place that must not be shown
     // clang-format off
     QTest::newRow("usa, not inside Lusaka") << "usa" << "" << "America/Adak" << "Africa/Lusaka";
     QTest::newRow("uk, not Nuuk or Ukraine") << "uk" << "Europe/Kyiv" << "Europe/London" << "America/Nuuk";
     QTest::newRow("by country, two words") << "New York united" << "" << "America/New_York" << "America/Toronto";
-    QTest::newRow("great britain") << "great britain" << "" << "Europe/London" << "";
     QTest::newRow("uae") << "UAE" << "" << "Asia/Dubai" << "";
     QTest::newRow("accents typed") << "são paulo" << "" << "America/Sao_Paulo" << "";
     QTest::newRow("capitals and accents") << "ZÜRICH" << "" << "Europe/Zurich" << "";
@@ -640,13 +639,10 @@ void tst_Model::findingAPlace_data()
 
 void tst_Model::findingAPlace()
 {
-    static const QList<QByteArray> ids = QTimeZone::availableTimeZoneIds();
-    static const PlaceSearch search = [] {
-        PlaceSearch places;
-        for (const QByteArray& id : ids)
-            places.add(id, QTimeZone(id).territory());
-        return places;
-    }();
+    const QList<QByteArray> ids = QTimeZone::availableTimeZoneIds();
+    PlaceSearch search;
+    for (const QByteArray& id : ids)
+        search.add(id, QTimeZone(id).territory());
     QFETCH(QString, typed);
     QFETCH(QString, current);
     QFETCH(QString, hidden);

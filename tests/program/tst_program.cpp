@@ -406,12 +406,9 @@ void tst_Program::timesWithoutADisplay()
     QVERIFY2(QRegularExpression(out).match(QString::fromUtf8(program.out)).hasMatch(), program.out.constData());
     QVERIFY2(QRegularExpression(err).match(QString::fromUtf8(program.err)).hasMatch(), program.err.constData());
     // Without years, what is listed is still to come.
-    if (const auto first = QRegularExpression("periods: (\\S+ \\S+)").match(program.out);
-        arguments.size() == 2 && first.hasMatch()) {
-        QDateTime at = QDateTime::fromString(first.captured(1), "yyyy-MM-dd HH:mm");
-        at.setTimeZone(QTimeZone(arguments[1].toUtf8()));
-        QVERIFY2(at > before, program.out.constData());
-    }
+    if (const auto first = QRegularExpression("periods: (\\S+ \\S+)").match(program.out); arguments.size() == 2)
+        QVERIFY(!first.hasMatch() ||
+                first.captured(1) > before.toTimeZone(QTimeZone(arguments[1].toUtf8())).toString("yyyy-MM-dd HH:mm"));
     if (arguments.first() != "--clock-times")
         return;
     const QStringList rows = QString::fromUtf8(program.out).split(u'\n', Qt::SkipEmptyParts);
