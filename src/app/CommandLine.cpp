@@ -39,10 +39,12 @@ CommandLine::CommandLine(const QStringList& words)
     m_parser.addOption(status);
     const QCommandLineOption matchZone(
         QStringLiteral("match-zone"),
-        QStringLiteral("Prints the zone and daylight positions whose clocks show the local time of ZONE (such as "
-                       "Europe/Berlin) in the years given after it (2025-2035; this year and the next ten without), "
-                       "best first, TAB-separated with their texts and \"exact\" or where they differ. Exits 0 when "
-                       "one fits exactly, 1 when only close ones, 2 for an unknown zone or years."),
+        QStringLiteral(
+            "Prints the zone and daylight positions whose clocks show the local time of ZONE (such as "
+            "Europe/Berlin) in the years given after it (2025-2035; without, from now to the end of the tenth "
+            "year after this one), "
+            "best first, TAB-separated with their texts and \"exact\" or where they differ. Exits 0 when "
+            "one fits exactly, 1 when only close ones, 2 for an unknown zone or years."),
         QStringLiteral("ZONE"));
     m_parser.addOption(matchZone);
     const QCommandLineOption clockTimes(

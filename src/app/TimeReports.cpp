@@ -35,17 +35,19 @@ QString changeText(const TimeJump& jump, int offsetBefore)
 }
 } // namespace
 
-TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYear)
+TimeReport MatchZoneReport(const QString& zone, const QString& years, const QDateTime& utcNow)
 {
     TimeReport report;
-    int from = thisYear, to = thisYear + kDefaultYears;
+    int from = utcNow.date().year(), to = from + kDefaultYears;
+    qint64 fromSecs = utcNow.toSecsSinceEpoch(); // years not given: from now, so nothing past is listed
     if (!years.isEmpty()) {
+        fromSecs = 0;
         static const QRegularExpression form(QStringLiteral("^(\\d{4})(?:-(\\d{4}))?$"));
         const QRegularExpressionMatch m = form.match(years);
         from = m.hasMatch() ? m.captured(1).toInt() : 0;
         to = m.captured(2).isEmpty() ? from : m.captured(2).toInt();
     }
-    const QList<CodeMatch> matches = MatchingCodes(zone.toUtf8(), from, to);
+    const QList<CodeMatch> matches = MatchingCodes(zone.toUtf8(), from, to, fromSecs);
     if (matches.isEmpty()) {
         report.exitCode = 2;
         report.err =
@@ -66,10 +68,9 @@ TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYe
     }
     if (!matches.first().exact()) {
         report.exitCode = 1;
-        report.err = QStringLiteral("no codes show the time of %1 exactly in %2-%3; the closest are listed\n")
-                         .arg(zone)
-                         .arg(from)
-                         .arg(to);
+        report.err = QStringLiteral("no codes show the time of %1 exactly %2; the closest are listed\n")
+                         .arg(zone, fromSecs ? QStringLiteral("from now to the end of %1").arg(to)
+                                             : QStringLiteral("in %1-%2").arg(from).arg(to));
     }
     return report;
 }

@@ -16,9 +16,9 @@ struct TimeReport
     int exitCode = 0;
 };
 
-// `years` like 2025-2035 or 2030; empty for `thisYear` and the ten after it. Exit 0 with an exact pair, 1 with only
-// close ones, 2 for an unknown zone or years it cannot take.
-TimeReport MatchZoneReport(const QString& zone, const QString& years, int thisYear);
+// `years` like 2025-2035 or 2030; empty for `utcNow` to the end of the tenth year after. Exit 0 with an exact pair, 1
+// with only close ones, 2 for an unknown zone or years it cannot take.
+TimeReport MatchZoneReport(const QString& zone, const QString& years, const QDateTime& utcNow);
 
 // What clocks with these codes show at `utcNow`: "2026-12-08 14:03:07 UTC+01:00", or "off"; their next jump,
 // "2027-03-28 02:00 becomes 03:00", empty when there is none; and the reading of an unclear rule, or empty.

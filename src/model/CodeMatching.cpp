@@ -106,10 +106,32 @@ QString durationText(qint64 secs)
     return parts.join(u' ');
 }
 
+// Whether the local time the place shows at `secs` is also shown at another moment: its clocks went back over it.
+bool shownTwice(const QTimeZone& zone, qint64 secs)
+{
+    constexpr qint64 kDay = 24 * 3600; // wider than any jump
+    const OffsetTimeline around = PlaceOffsets(zone, secs - kDay, secs + kDay);
+    const auto offsetAt = [&around](qint64 at) {
+        int offset = around.initial;
+        for (const auto& [change, to] : around.changes)
+            if (change <= at)
+                offset = to;
+        return offset;
+    };
+    const qint64 local = secs + offsetAt(secs);
+    for (const auto& [change, offset] : around.changes)
+        for (const int other : {offset, offsetAt(change - 1)})
+            if (local - other != secs && offsetAt(local - other) == other)
+                return true;
+    return false;
+}
+
 // In the place's local time; the end as the time in force up to it, so a spell ending at a jump reads 00:00, not 01:00.
+// Where the clocks went back, a time shown twice gets its offset: "02:00 to 03:00 UTC+13:00" is the first pass.
 QString periodText(const DifferingPeriod& period, const QTimeZone& zone)
 {
-    const QDateTime from = QDateTime::fromSecsSinceEpoch(period.fromSecs, zone);
+    const QDateTime fromThere = QDateTime::fromSecsSinceEpoch(period.fromSecs, zone);
+    const QDateTime from = fromThere.toOffsetFromUtc(fromThere.offsetFromUtc());
     const QDateTime lastSecond = QDateTime::fromSecsSinceEpoch(period.toSecs - 1, zone);
     const QDateTime to = lastSecond.toOffsetFromUtc(lastSecond.offsetFromUtc()).addSecs(1);
     const QString format = QStringLiteral("yyyy-MM-dd HH:mm");
@@ -119,18 +141,23 @@ QString periodText(const DifferingPeriod& period, const QTimeZone& zone)
         by << QStringLiteral("%1 h").arg(ahead / 3600);
     if (ahead % 3600)
         by << QStringLiteral("%1 min").arg(ahead % 3600 / 60);
-    return from.toString(format) + QStringLiteral(" to ") +
-           (to.date() == from.date() ? to.toString(QStringLiteral("HH:mm")) : to.toString(format)) +
+    // One offset after a range within a day says both ends are in it; else each end shown twice has its own.
+    const bool fromTwice = shownTwice(zone, period.fromSecs), toTwice = shownTwice(zone, period.toSecs - 1);
+    const bool sameDay = to.date() == from.date();
+    const bool oneOffset = sameDay && (fromTwice || toTwice) && from.offsetFromUtc() == to.offsetFromUtc();
+    const QString offset = QStringLiteral(" t");
+    return from.toString(fromTwice && !oneOffset ? format + offset : format) + QStringLiteral(" to ") +
+           to.toString((sameDay ? QStringLiteral("HH:mm") : format) + (toTwice || oneOffset ? offset : QString())) +
            QStringLiteral(" (") + by.join(u' ') +
            (period.aheadSeconds > 0 ? QStringLiteral(" ahead)") : QStringLiteral(" behind)"));
 }
 } // namespace
 
-QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toYear)
+QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toYear, qint64 fromSecs)
 {
     if (fromYear > toYear || fromYear < kFirstPacketYear || toYear > kLastPacketYear)
         return {};
-    return MatchingCodesBetween(ianaZone, secsAtNewYear(fromYear), secsAtNewYear(toYear + 1));
+    return MatchingCodesBetween(ianaZone, std::max(fromSecs, secsAtNewYear(fromYear)), secsAtNewYear(toYear + 1));
 }
 
 namespace {

@@ -31,7 +31,8 @@ struct CodeMatch
 
 // The pairs whose shown time equals the local time of `ianaZone` at every instant of the years `fromYear` to
 // `toYear` (UTC), best first; when there is none, the closest few. Empty for an unknown zone or years out of order.
-QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toYear);
+// With `fromSecs` (UTC seconds since 1970) later than the first new year, from then on: what is past is not listed.
+QList<CodeMatch> MatchingCodes(const QByteArray& ianaZone, int fromYear, int toYear, qint64 fromSecs = 0);
 // The same over any span of UTC seconds since 1970, end excluded, within the packet's years.
 QList<CodeMatch> MatchingCodesBetween(const QByteArray& ianaZone, qint64 fromSecs, qint64 toSecs);
 // How one pair shows the place's time over the span; nothing for an unknown zone or a pair whose clocks are off.

@@ -85,7 +85,7 @@ frmEditPreset::frmEditPreset(PresetEditRecord& PresetEdit, const PresetEditorCon
     connect(OKButton, &QPushButton::clicked, this, &frmEditPreset::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &frmEditPreset::CancelButton_Click);
     connect(PlaceButton, &QToolButton::clicked, this,
-            [this, now = context.utcNow] { ChooseCodesByPlace(TimeZone, Daylight, {}, now(), this); });
+            [this, now = context.utcNow] { ChooseCodesByPlace(TimeZone, Daylight, {}, now, this); });
     PresetName->installEventFilter(this);
     TextDisplay->installEventFilter(this);
     PresetName->setValidator(new StorableTextValidator(PresetName));

@@ -109,7 +109,7 @@ int AnswerOneShot(CommandLine& commandLine, int& argc, char** argv)
             std::fputs("quillmarch: --match-zone needs a zone, such as Europe/Berlin\n", stderr);
             return 2;
         }
-        return printReport(MatchZoneReport(commandLine.zone(), commandLine.years(), QDate::currentDate().year()));
+        return printReport(MatchZoneReport(commandLine.zone(), commandLine.years(), QDateTime::currentDateTimeUtc()));
     }
     // The help names the program as typed, and the version with its lower-case name, as a command line does.
     QCoreApplication app(argc, argv);

@@ -1,5 +1,7 @@
 // The model: clock lists, the stored group form, the start-up load, the code tables, the settings file, the
 // presets table with its file, and the local time the clocks show.
+#include "app/PlaceSearch.h"
+#include "app/SummaryTable.h"
 #include "model/CodeMatching.h"
 #include "model/CodeTables.h"
 #include "model/GroupTable.h"
@@ -7,7 +9,6 @@
 #include "model/SaveQueue.h"
 #include "model/SettingsStore.h"
 #include "presets/PresetTable.h"
-#include "app/SummaryTable.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>
@@ -94,6 +95,8 @@ private slots:
     void changesOfEachRule_data();
     void changesOfEachRule();
     void closestWhenNoneIsExact();
+    void findingAPlace_data();
+    void findingAPlace();
 
 private:
     static void queuedOrNot()
@@ -457,40 +460,41 @@ void tst_Model::placesAgainstTheDatabase_data()
     QTest::addColumn<int>("to");
     QTest::addColumn<int>("zonePosition");
     QTest::addColumn<int>("daylightPosition");
-    QTest::addColumn<bool>("exact");
+    QTest::addColumn<QString>("verdict"); // "exact", or where it differs first
     // clang-format off
-    QTest::newRow("New York") << "America/New_York" << 2020 << 2040 << 8 << 30 << true;
-    QTest::newRow("Chicago") << "America/Chicago" << 2020 << 2040 << 7 << 30 << true;
-    QTest::newRow("Denver") << "America/Denver" << 2020 << 2040 << 6 << 30 << true;
-    QTest::newRow("Phoenix, no daylight") << "America/Phoenix" << 2020 << 2040 << 6 << 0 << true;
-    QTest::newRow("Los Angeles") << "America/Los_Angeles" << 2020 << 2040 << 5 << 30 << true;
-    QTest::newRow("Anchorage") << "America/Anchorage" << 2020 << 2040 << 4 << 30 << true;
-    QTest::newRow("Honolulu") << "Pacific/Honolulu" << 2020 << 2040 << 3 << 0 << true;
-    QTest::newRow("Newfoundland, half hour and hour") << "America/St_Johns" << 2020 << 2040 << 9 << 12 << true;
-    QTest::newRow("Havana, 1159 as midnight") << "America/Havana" << 2020 << 2040 << 8 << 21 << true;
-    QTest::newRow("Mexico City before it stopped") << "America/Mexico_City" << 2020 << 2021 << 7 << 1 << true;
-    QTest::newRow("Berlin") << "Europe/Berlin" << 2020 << 2040 << 15 << 36 << true;
-    QTest::newRow("Paris") << "Europe/Paris" << 2020 << 2040 << 15 << 36 << true;
-    QTest::newRow("Helsinki") << "Europe/Helsinki" << 2020 << 2040 << 16 << 16 << true;
-    QTest::newRow("Chisinau, EET at CET's hours") << "Europe/Chisinau" << 2020 << 2040 << 16 << 36 << true;
-    QTest::newRow("London, 0059-0000 read forward") << "Europe/London" << 2020 << 2040 << 13 << 20 << true;
-    QTest::newRow("Lisbon, code 0 as GMT") << "Europe/Lisbon" << 2020 << 2040 << 13 << 20 << true;
-    QTest::newRow("Jerusalem, Friday before") << "Asia/Jerusalem" << 2020 << 2040 << 16 << 7 << true;
-    QTest::newRow("Sydney") << "Australia/Sydney" << 2020 << 2040 << 24 << 31 << true;
-    QTest::newRow("Melbourne") << "Australia/Melbourne" << 2020 << 2040 << 24 << 31 << true;
-    QTest::newRow("Adelaide, half hour") << "Australia/Adelaide" << 2020 << 2040 << 23 << 35 << true;
-    QTest::newRow("Santiago since 2023") << "America/Santiago" << 2023 << 2040 << 9 << 4 << true;
-    QTest::newRow("Asuncion until 2023") << "America/Asuncion" << 2020 << 2023 << 9 << 14 << true;
-    QTest::newRow("Sao Paulo in 2018, its last") << "America/Sao_Paulo" << 2018 << 2018 << 10 << 2 << true;
-    QTest::newRow("Tehran until 2022") << "Asia/Tehran" << 2020 << 2022 << 17 << 24 << true;
-    QTest::newRow("Tehran since, half hour") << "Asia/Tehran" << 2023 << 2040 << 17 << 10 << true;
-    QTest::newRow("Kathmandu, three quarters") << "Asia/Kathmandu" << 2020 << 2040 << 19 << 26 << true;
-    QTest::newRow("Tokyo, none before forced") << "Asia/Tokyo" << 2020 << 2040 << 23 << 0 << true;
-    QTest::newRow("UTC-12") << "Etc/GMT+12" << 2020 << 2040 << 1 << 0 << true;
-    QTest::newRow("UTC+14") << "Pacific/Kiritimati" << 2020 << 2040 << 28 << 0 << true;
-    QTest::newRow("Auckland, April an hour early") << "Pacific/Auckland" << 2020 << 2040 << 26 << 32 << false;
-    QTest::newRow("Santiago with 2022") << "America/Santiago" << 2020 << 2040 << 9 << 4 << false;
-    QTest::newRow("Cairo") << "Africa/Cairo" << 2023 << 2040 << 16 << 27 << false;
+    QTest::newRow("New York") << "America/New_York" << 2020 << 2040 << 8 << 30 << "exact";
+    QTest::newRow("Chicago") << "America/Chicago" << 2020 << 2040 << 7 << 30 << "exact";
+    QTest::newRow("Denver") << "America/Denver" << 2020 << 2040 << 6 << 30 << "exact";
+    QTest::newRow("Phoenix, no daylight") << "America/Phoenix" << 2020 << 2040 << 6 << 0 << "exact";
+    QTest::newRow("Los Angeles") << "America/Los_Angeles" << 2020 << 2040 << 5 << 30 << "exact";
+    QTest::newRow("Anchorage") << "America/Anchorage" << 2020 << 2040 << 4 << 30 << "exact";
+    QTest::newRow("Honolulu") << "Pacific/Honolulu" << 2020 << 2040 << 3 << 0 << "exact";
+    QTest::newRow("Newfoundland, half hour and hour") << "America/St_Johns" << 2020 << 2040 << 9 << 12 << "exact";
+    QTest::newRow("Havana, 1159 as midnight") << "America/Havana" << 2020 << 2040 << 8 << 21 << "exact";
+    QTest::newRow("Mexico City before it stopped") << "America/Mexico_City" << 2020 << 2021 << 7 << 1 << "exact";
+    QTest::newRow("Berlin") << "Europe/Berlin" << 2020 << 2040 << 15 << 36 << "exact";
+    QTest::newRow("Paris") << "Europe/Paris" << 2020 << 2040 << 15 << 36 << "exact";
+    QTest::newRow("Helsinki") << "Europe/Helsinki" << 2020 << 2040 << 16 << 16 << "exact";
+    QTest::newRow("Chisinau, EET at CET's hours") << "Europe/Chisinau" << 2020 << 2040 << 16 << 36 << "exact";
+    QTest::newRow("London, 0059-0000 read forward") << "Europe/London" << 2020 << 2040 << 13 << 20 << "exact";
+    QTest::newRow("Lisbon, code 0 as GMT") << "Europe/Lisbon" << 2020 << 2040 << 13 << 20 << "exact";
+    QTest::newRow("Jerusalem, Friday before") << "Asia/Jerusalem" << 2020 << 2040 << 16 << 7 << "exact";
+    QTest::newRow("Sydney") << "Australia/Sydney" << 2020 << 2040 << 24 << 31 << "exact";
+    QTest::newRow("Melbourne") << "Australia/Melbourne" << 2020 << 2040 << 24 << 31 << "exact";
+    QTest::newRow("Adelaide, half hour") << "Australia/Adelaide" << 2020 << 2040 << 23 << 35 << "exact";
+    QTest::newRow("Santiago since 2023") << "America/Santiago" << 2023 << 2040 << 9 << 4 << "exact";
+    QTest::newRow("Asuncion until 2023") << "America/Asuncion" << 2020 << 2023 << 9 << 14 << "exact";
+    QTest::newRow("Sao Paulo in 2018, its last") << "America/Sao_Paulo" << 2018 << 2018 << 10 << 2 << "exact";
+    QTest::newRow("Tehran until 2022") << "Asia/Tehran" << 2020 << 2022 << 17 << 24 << "exact";
+    QTest::newRow("Tehran since, half hour") << "Asia/Tehran" << 2023 << 2040 << 17 << 10 << "exact";
+    QTest::newRow("Kathmandu, three quarters") << "Asia/Kathmandu" << 2020 << 2040 << 19 << 26 << "exact";
+    QTest::newRow("Tokyo, none before forced") << "Asia/Tokyo" << 2020 << 2040 << 23 << 0 << "exact";
+    QTest::newRow("UTC-12") << "Etc/GMT+12" << 2020 << 2040 << 1 << 0 << "exact";
+    QTest::newRow("UTC+14") << "Pacific/Kiritimati" << 2020 << 2040 << 28 << 0 << "exact";
+    QTest::newRow("Auckland, April an hour early, first pass") << "Pacific/Auckland" << 2020 << 2040 << 26 << 32 << "in 21 periods: 2020-04-05 02:00 to 03:00 UTC+13:00 (1 h behind), ";
+    QTest::newRow("Santiago with 2022") << "America/Santiago" << 2020 << 2040 << 9 << 4 << "in 1 period: 2022-09-04 00:00 to 2022-09-11 00:00 (1 h ahead)";
+    QTest::newRow("Cairo, its midnight twice") << "Africa/Cairo" << 2023 << 2040 << 16 << 27 << ", 2023-10-26 00:00 to 2023-10-27 00:00 UTC+03:00 (1 h behind), ";
+    QTest::newRow("Chatham, from the second pass") << "Pacific/Chatham" << 2020 << 2040 << 27 << 26 << ": 2020-04-05 02:45 UTC+12:45 to 2020-09-27 02:45 (1 h ahead), ";
     // clang-format on
 }
 
@@ -501,14 +505,16 @@ void tst_Model::placesAgainstTheDatabase()
     QFETCH(int, to);
     QFETCH(int, zonePosition);
     QFETCH(int, daylightPosition);
-    QFETCH(bool, exact);
+    QFETCH(QString, verdict);
     const QList<CodeMatch> matches = MatchingCodes(zone.toUtf8(), from, to);
     QVERIFY(!matches.isEmpty());
     const CodeMatch& best = matches.first();
     QCOMPARE(QList<int>({best.zonePosition, best.daylightPosition}), QList<int>({zonePosition, daylightPosition}));
-    QCOMPARE(best.exact(), exact);
-    if (!exact)
+    QCOMPARE(best.exact(), verdict == "exact");
+    if (!best.exact()) {
+        QVERIFY2(DescribeMatch(best, zone.toUtf8()).contains(verdict), qPrintable(DescribeMatch(best, zone.toUtf8())));
         return;
+    }
     const QTimeZone place(zone.toUtf8());
     const QDateTime start(QDate(from, 1, 1), QTime(0, 0), Qt::UTC), end(QDate(to + 1, 1, 1), QTime(0, 0), Qt::UTC);
     QList<QDateTime> instants{start};
@@ -601,9 +607,48 @@ void tst_Model::closestWhenNoneIsExact()
 {
     const QList<CodeMatch> matches = MatchingCodes("America/Santiago", 2020, 2040);
     QCOMPARE(matches.size(), 5);
-    QCOMPARE(DescribeMatch(matches.first(), "America/Santiago"),
-             "differs for 7 days in total, in 1 period: 2022-09-04 00:00 to 2022-09-11 00:00 (1 h ahead)");
     QVERIFY(MatchingCodes("Mars/Olympus_Mons", 2020, 2040).isEmpty());
+    // From a moment within the years on, what is already past is not listed.
+    const qint64 june = QDateTime(QDate(2026, 6, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+    QCOMPARE(DescribeMatch(MatchingCodes("Pacific/Auckland", 2026, 2027, june).first(), "Pacific/Auckland"),
+             "differs for 1 hour in total, in 1 period: 2027-04-04 02:00 to 03:00 UTC+13:00 (1 h behind)");
+}
+
+// Places found as people name them, in the dialog's list: whole words first, countries by their usual names.
+void tst_Model::findingAPlace_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("current");  // selected before
+    QTest::addColumn<QString>("selected"); // empty: nothing fits
+    QTest::addColumn<QString>("hidden");   // a place that must not be shown
+    // clang-format off
+    QTest::newRow("usa, not inside Lusaka") << "usa" << "" << "America/Adak" << "Africa/Lusaka";
+    QTest::newRow("uk, not Nuuk or Ukraine") << "uk" << "Europe/Kyiv" << "Europe/London" << "America/Nuuk";
+    QTest::newRow("by country, two words") << "New York united" << "" << "America/New_York" << "America/Toronto";
+    QTest::newRow("uae") << "UAE" << "" << "Asia/Dubai" << "";
+    QTest::newRow("accents typed") << "são paulo" << "" << "America/Sao_Paulo" << "";
+    QTest::newRow("capitals and accents") << "ZÜRICH" << "" << "Europe/Zurich" << "";
+    QTest::newRow("country with an accent") << "Côte d'Ivoire" << "" << "Africa/Abidjan" << "";
+    QTest::newRow("dashes") << "port-au-prince" << "" << "America/Port-au-Prince" << "";
+    QTest::newRow("word begun") << "aucklan" << "" << "Pacific/Auckland" << "";
+    QTest::newRow("current kept") << "europe" << "Europe/Berlin" << "Europe/Berlin" << "";
+    QTest::newRow("all when empty") << "" << "" << "Africa/Abidjan" << "";
+    QTest::newRow("nothing") << "atlantis" << "Europe/Berlin" << "" << "Europe/Berlin";
+    // clang-format on
+}
+
+void tst_Model::findingAPlace()
+{
+    const QList<QByteArray> ids = QTimeZone::availableTimeZoneIds();
+    PlaceSearch search;
+    for (const QByteArray& id : ids)
+        search.add(id, QTimeZone(id).territory());
+    QFETCH(QString, typed);
+    QFETCH(QString, current);
+    QFETCH(QString, hidden);
+    const PlaceSearch::Found found = search.find(typed, int(ids.indexOf(current.toUtf8())));
+    QTEST(found.selected < 0 ? QString() : QString::fromUtf8(ids[found.selected]), "selected");
+    QVERIFY(hidden.isEmpty() || !found.shown[ids.indexOf(hidden.toUtf8())]);
 }
 
 // Columns as wide as their widest entry plus 3; letters ascending; groups without clocks left out; CR LF.

@@ -32,6 +32,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -443,9 +444,11 @@ void tst_Windows::choosingByPlace_data()
     QTest::addColumn<int>("daylight");
     QTest::addColumn<QString>("result"); // a pattern
     // clang-format off
-    QTest::newRow("Berlin") << false << "berlin" << 15 << 36 << "^Time Zone: \\(1\\) UTC\\+1 \\(Alpha\\) CET Central Europe Time\nDaylight Savings: \\(36\\) .*\nExact: these codes show the time of Europe/Berlin at every moment of 2026 to 2036.\nClocks would show 2026-12-08 13:00:00 UTC\\+01:00 now; next change 2027-03-28 02:00 becomes 03:00.$";
+    QTest::newRow("Berlin") << false << "berlin" << 15 << 36 << "^Time Zone: \\(1\\) UTC\\+1 \\(Alpha\\) CET Central Europe Time\nDaylight Savings: \\(36\\) .*\nExact: these codes show the time of Europe/Berlin at every moment from now to the end of 2036.\nClocks would show 2026-12-08 13:00:00 UTC\\+01:00 now; next change 2027-03-28 02:00 becomes 03:00.$";
     QTest::newRow("New York, by its country") << false << "new york united" << 8 << 30 << "Exact: .* America/New_York ";
-    QTest::newRow("Auckland: the closest") << true << "auckland" << 26 << 32 << "\nNot exact: no codes show the time of Pacific/Auckland throughout 2026 to 2036. With the closest, the time shown differs for 11 hours in total, in 11 periods: 2026-04-05 02:00 to 03:00 \\(1 h behind\\), ";
+    QTest::newRow("Auckland: the closest") << true << "auckland" << 26 << 32 << "\nNot exact: no codes show the time of Pacific/Auckland at every moment from now to the end of 2036. With the closest, the time shown differs for 10 hours in total, in 10 periods: 2027-04-04 02:00 to 03:00 UTC\\+13:00 \\(1 h behind\\), ";
+    QTest::newRow("uk, not Nuuk") << false << "uk" << 13 << 20 << "Exact: .* Europe/London ";
+    QTest::newRow("be: Belgium by its code, kept in view as the search is cleared") << false << "berlin\b\b\b\b\b\b" << 15 << 36 << "Exact: .* Europe/Brussels ";
     QTest::newRow("nothing found") << false << "atlantis" << -1 << -1 << "^No place matches the search.$";
     // clang-format on
 }
@@ -459,9 +462,10 @@ void tst_Windows::choosingByPlace()
     QFETCH(int, zone);
     QFETCH(int, daylight);
     Editor e({"Group-A=1\t3\t2\tA\t0"});
-    e.window->utcNow = [] { return QDateTime(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC); };
+    QDateTime now(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC);
+    e.window->utcNow = [&now] { return now; };
     QString said;
-    bool okEnabled = false;
+    bool okEnabled = false, inView = false, ticked = false;
     auto* poll = new QTimer(e.window.get());
     QObject::connect(poll, &QTimer::timeout, [&] {
         if (auto* dialog = qobject_cast<frmPlace*>(QApplication::activeModalWidget())) {
@@ -469,6 +473,12 @@ void tst_Windows::choosingByPlace()
             QTest::keyClicks(dialog->Search, search);
             said = dialog->Result->text();
             okEnabled = dialog->OKButton->isEnabled();
+            const QListWidgetItem* item = dialog->Places->currentItem();
+            inView = !item || dialog->Places->viewport()->rect().intersects(dialog->Places->visualItemRect(item));
+            for (const QString second : {":00:01 UTC", ":00:02 UTC"}) { // the "now" shown ticks, second by second
+                now = now.addSecs(1);
+                ticked = QTest::qWaitFor([&] { return !okEnabled || dialog->Result->text().contains(second); });
+            }
             QTest::keyClick(dialog->Search, Qt::Key_Return);
             if (dialog->isVisible())
                 QTest::keyClick(dialog->Search, Qt::Key_Escape);
@@ -494,6 +504,7 @@ void tst_Windows::choosingByPlace()
     }
     QTRY_VERIFY(!said.isEmpty());
     QCOMPARE(okEnabled, zone >= 0);
+    QVERIFY(inView && ticked);
     QFETCH(QString, result);
     QVERIFY2(QRegularExpression(result).match(said).hasMatch(), qPrintable(said));
     QCOMPARE(zoneList->currentIndex(), zone < 0 ? 3 : zone);

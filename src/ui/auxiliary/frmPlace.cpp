@@ -14,21 +14,17 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTimeZone>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int kYearsAhead = 10;
-
-// "new york" finds America/New_York, "germany" Europe/Berlin.
-QString searchable(const QString& text)
-{
-    return text.toLower().replace(u'_', u' ');
-}
 } // namespace
 
-frmPlace::frmPlace(const QDateTime& utcNow, QWidget* owner)
-    : QDialog(owner), m_now(utcNow), m_fromYear(utcNow.date().year()), m_toYear(m_fromYear + kYearsAhead)
+frmPlace::frmPlace(std::function<QDateTime()> utcNow, QWidget* owner)
+    : QDialog(owner), m_utcNow(std::move(utcNow)), m_openedSecs(m_utcNow().toSecsSinceEpoch()),
+      m_fromYear(m_utcNow().date().year()), m_toYear(m_fromYear + kYearsAhead)
 {
     setObjectName(QStringLiteral("frmPlace"));
     setWindowTitle(QStringLiteral("Quillmarch -- Choose by Place"));
@@ -73,6 +69,7 @@ frmPlace::frmPlace(const QDateTime& utcNow, QWidget* owner)
             text += QStringLiteral(" (%1)").arg(QLocale::territoryToString(territory));
         auto* item = new QListWidgetItem(text, Places);
         item->setData(Qt::UserRole, id);
+        m_search.add(id, territory);
         if (id == system)
             Places->setCurrentItem(item);
     }
@@ -87,6 +84,14 @@ frmPlace::frmPlace(const QDateTime& utcNow, QWidget* owner)
     Search->installEventFilter(this);
     Search->setFocus();
     match();
+    // Just after each second begins, so the seconds shown tick with the clocks'.
+    auto* tick = new QTimer(this);
+    tick->setSingleShot(true);
+    connect(tick, &QTimer::timeout, this, [this, tick] {
+        showNow();
+        tick->start(1005 - int(m_utcNow().time().msec()));
+    });
+    tick->start(0);
 }
 
 bool frmPlace::eventFilter(QObject* watched, QEvent* event)
@@ -105,21 +110,15 @@ bool frmPlace::eventFilter(QObject* watched, QEvent* event)
 
 void frmPlace::filter(const QString& typed)
 {
-    const QStringList words = searchable(typed).split(u' ', Qt::SkipEmptyParts);
-    QListWidgetItem* first = nullptr;
-    for (int i = 0; i < Places->count(); ++i) {
-        QListWidgetItem* item = Places->item(i);
-        const QString text = searchable(item->text());
-        const bool shown = std::all_of(words.begin(), words.end(), [&](const QString& w) { return text.contains(w); });
-        item->setHidden(!shown);
-        if (shown && !first)
-            first = item;
-    }
-    // What is selected is always a place the operator can see.
-    if (!Places->currentItem() || Places->currentItem()->isHidden())
-        Places->setCurrentItem(first);
-    if (!first)
+    const PlaceSearch::Found found = m_search.find(typed, Places->currentRow());
+    for (int i = 0; i < Places->count(); ++i)
+        Places->item(i)->setHidden(!found.shown.value(i));
+    // What is selected is always a place the operator can see, and the one that fits best.
+    Places->setCurrentRow(found.selected);
+    if (found.selected < 0)
         match();
+    else
+        Places->scrollToItem(Places->currentItem());
 }
 
 void frmPlace::match()
@@ -128,7 +127,7 @@ void frmPlace::match()
     m_choice.reset();
     if (item && !item->isHidden()) {
         const QByteArray id = item->data(Qt::UserRole).toByteArray();
-        if (const QList<CodeMatch> matches = MatchingCodes(id, m_fromYear, m_toYear); !matches.isEmpty())
+        if (const QList<CodeMatch> matches = MatchingCodes(id, m_fromYear, m_toYear, m_openedSecs); !matches.isEmpty())
             m_choice = matches.first();
     }
     OKButton->setEnabled(m_choice.has_value());
@@ -146,24 +145,31 @@ void frmPlace::match()
     const QString codes =
         QStringLiteral("Time Zone: %1\nDaylight Savings: %2")
             .arg(EntryText(TimeZoneList[size_t(m.zonePosition)]), EntryText(DaylightList[size_t(m.daylightPosition)]));
-    QString verdict = m.exact() ? QStringLiteral("Exact: these codes show the time of %1 at every moment of %2 to %3.")
-                                      .arg(place)
-                                      .arg(m_fromYear)
-                                      .arg(m_toYear)
-                                : QStringLiteral("Not exact: no codes show the time of %1 throughout %2 to %3. "
-                                                 "With the closest, the time shown %4")
-                                      .arg(place)
-                                      .arg(m_fromYear)
-                                      .arg(m_toYear)
-                                      .arg(DescribeMatch(m, item->data(Qt::UserRole).toByteArray()));
+    QString verdict =
+        m.exact() ? QStringLiteral("Exact: these codes show the time of %1 at every moment from now to the end of %2.")
+                        .arg(place)
+                        .arg(m_toYear)
+                  : QStringLiteral("Not exact: no codes show the time of %1 at every moment from now to the end of %2. "
+                                   "With the closest, the time shown %3")
+                        .arg(place)
+                        .arg(m_toYear)
+                        .arg(DescribeMatch(m, item->data(Qt::UserRole).toByteArray()));
     if (!verdict.endsWith(u'.'))
         verdict += u'.';
     if (m.approximate && m.exact()) // else the description above has said it
         verdict += QStringLiteral(" The daylight rule's text is unclear; it is read as: %1.")
                        .arg(ApproximateReading(m.daylightPosition));
-    const ShownTimeText now = DescribeShownTime(m.zonePosition, m.daylightPosition, m_now);
-    Result->setText(QStringLiteral("%1\n%2\nClocks would show %3 now; %4.")
-                        .arg(codes, verdict, now.shows,
+    m_verdict = codes + u'\n' + verdict;
+    showNow();
+}
+
+void frmPlace::showNow()
+{
+    if (!m_choice)
+        return;
+    const ShownTimeText now = DescribeShownTime(m_choice->zonePosition, m_choice->daylightPosition, m_utcNow());
+    Result->setText(QStringLiteral("%1\nClocks would show %2 now; %3.")
+                        .arg(m_verdict, now.shows,
                              now.change.isEmpty() ? QStringLiteral("no change ahead") : "next change " + now.change));
 }
 
@@ -199,8 +205,8 @@ void frmPlace::selectPlace(const QString& place)
     Places->setCurrentItem(item);
 }
 
-QString ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QString& place, const QDateTime& utcNow,
-                           QWidget* owner)
+QString ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QString& place,
+                           const std::function<QDateTime()>& utcNow, QWidget* owner)
 {
     frmPlace dialog(utcNow, owner);
     if (!place.isEmpty())

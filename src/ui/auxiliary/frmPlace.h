@@ -1,11 +1,13 @@
 // Choosing by place: a place from the system's time zones, and the zone and daylight codes that show its time.
 #pragma once
 
+#include "app/PlaceSearch.h"
 #include "model/CodeMatching.h"
 
 #include <QDateTime>
 #include <QDialog>
 
+#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -20,8 +22,9 @@ class frmPlace : public QDialog
     Q_OBJECT
 
 public:
-    // Codes are matched over the year of `utcNow` and the ten after it; `utcNow` is also the "now" shown.
-    frmPlace(const QDateTime& utcNow, QWidget* owner);
+    // Codes are matched from the moment it opens to the end of the tenth year after; the "now" shown is `utcNow`'s,
+    // each second.
+    frmPlace(std::function<QDateTime()> utcNow, QWidget* owner);
 
     QLineEdit* Search = nullptr;
     QListWidget* Places = nullptr;
@@ -42,9 +45,13 @@ protected:
 private:
     void filter(const QString& typed);
     void match();
+    void showNow();
 
-    QDateTime m_now;
+    std::function<QDateTime()> m_utcNow;
+    qint64 m_openedSecs;
     int m_fromYear, m_toYear;
+    PlaceSearch m_search;
+    QString m_verdict; // the codes and whether they fit, above the "now" line
     std::optional<CodeMatch> m_choice;
 };
 
@@ -53,5 +60,5 @@ QToolButton* MakePlaceButton(QWidget* parent);
 
 // Asks for a place, opening on `place` when one is given, and puts its best codes into the two lists, as if the
 // operator had chosen them there; the place chosen, or empty when the operator cancelled.
-QString ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QString& place, const QDateTime& utcNow,
-                           QWidget* owner);
+QString ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QString& place,
+                           const std::function<QDateTime()>& utcNow, QWidget* owner);

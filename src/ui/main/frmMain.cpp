@@ -280,7 +280,7 @@ void frmMain::HelpButton_Click()
 void frmMain::PlaceButton_Click()
 {
     // Through the two lists, so the change counts as the operator's edit, as a chosen preset does.
-    const QString place = ChooseCodesByPlace(TimeZone, Daylight, m_editor.place(), utcNow(), this);
+    const QString place = ChooseCodesByPlace(TimeZone, Daylight, m_editor.place(), utcNow, this);
     if (!place.isEmpty())
         m_editor.placeChosen(place, TimeZone->currentIndex(), Daylight->currentIndex());
 }
