@@ -628,7 +628,6 @@ void tst_Model::findingAPlace_data()
     QTest::newRow("uae") << "UAE" << "" << "Asia/Dubai" << "";
     QTest::newRow("accents typed") << "são paulo" << "" << "America/Sao_Paulo" << "";
     QTest::newRow("capitals and accents") << "ZÜRICH" << "" << "Europe/Zurich" << "";
-    QTest::newRow("country with an accent") << "Côte d'Ivoire" << "" << "Africa/Abidjan" << "";
     QTest::newRow("dashes") << "port-au-prince" << "" << "America/Port-au-Prince" << "";
     QTest::newRow("word begun") << "aucklan" << "" << "Pacific/Auckland" << "";
     QTest::newRow("current kept") << "europe" << "Europe/Berlin" << "Europe/Berlin" << "";

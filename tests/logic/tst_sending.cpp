@@ -331,8 +331,6 @@ void tst_Sending::commandLine_data()
     QTest::newRow("zone, years like an option") << QStringList{"--match-zone", "Europe/Berlin", "--help"} << R::MatchZone << "Europe/Berlin --help";
     QTest::newRow("zone, too many") << QStringList{"--match-zone", "a", "b", "c"} << R::Window << "--match-zone a b c";
     // --check-places: the days, 0 when refused, and "+" for groups on standard input
-    QTest::newRow("places") << QStringList{"--check-places"} << R::CheckPlaces << "365";
-    QTest::newRow("places, days") << QStringList{"--check-places", "--days", "30"} << R::CheckPlaces << "30";
     QTest::newRow("places, the program's own") << QStringList{"--check-places", "--groups-on-stdin"} << R::CheckPlaces << "365+";
     for (const QStringList& after : {QStringList{"--days"}, {"--days", "0"}, {"--days", "3651"}, {"--days", "x"}, {"COM1"}})
         QTest::addRow("places, %s", qPrintable(after.join(' '))) << QStringList{"--check-places"} + after << R::CheckPlaces << "0";
@@ -582,34 +580,22 @@ void tst_Sending::placeFindingToldOnce()
 {
     QTemporaryDir zones;
     QList<PlacedGroup> groups{{2, "Test/X", 15, 36}};
-    QMap<QString, QString> verdicts{{"Test/X", "d1"}}; // "" for exact
+    QString verdict = "d1"; // of every place; "" for exact
     int checks = 0;
-    PlaceWatch watch(
-        [&] { return groups; },
-        [&](const QList<PlacedGroup>& asked, QObject*, const PlaceWatch::Done& done) {
-            ++checks;
-            QList<PlaceFinding> findings;
-            for (const PlacedGroup& g : asked) {
-                const QString v = verdicts.value(g.place);
-                findings.append({g.index, g.place,
-                                 v.isEmpty() ? PlaceFinding::Verdict::Exact : PlaceFinding::Verdict::Differs, v + "."});
-            }
-            done(findings, {});
-        },
-        zones.path());
+    PlaceWatch watch([&] { return groups; },
+                     [&](const QList<PlacedGroup>& asked, QObject*, const PlaceWatch::Done& done) {
+                         ++checks;
+                         QList<PlaceFinding> found;
+                         for (const PlacedGroup& g : asked)
+                             found.append({g.index, g.place, PlaceFinding::Verdict(!verdict.isEmpty()), verdict});
+                         done(found, {});
+                     },
+                     zones.path());
     QStringList told;
     connect(&watch, &PlaceWatch::newFindings, this, [&](const QList<PlaceFinding>& findings) {
         for (const PlaceFinding& f : findings)
             told << f.detail;
     });
-    int size = 0;
-    const auto update = [&](const QString& verdict) { // a new file of a new size, as an update writes it
-        verdicts["Test/X"] = verdict;
-        QDir().mkpath(zones.filePath("Test"));
-        QFile file(zones.filePath("Test/X"));
-        ++size;
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(size, 'z')) == size);
-    };
     watch.start();
     watch.poll(); // nothing new: no check
     groups.append({4, "Test/Y", 15, 36});
@@ -617,13 +603,17 @@ void tst_Sending::placeFindingToldOnce()
     QCOMPARE(checks, 1);
     watch.poll();
     QCOMPARE(checks, 2);
-    for (const char* verdict : {"d2", "", "d2", "d2"}) {
-        update(verdict);
+    QDir().mkpath(zones.filePath("Test"));
+    for (const char* v : {"d2", "", "d2", "d2"}) { // each time a new file of a new size, as an update writes it
+        verdict = v;
+        QFile file(zones.filePath("Test/X"));
+        QVERIFY(file.open(QIODevice::Append) && file.write("z") == 1);
+        file.close();
         watch.poll();
     }
     QCOMPARE(checks, 6);
-    QCOMPARE(told, (QStringList{"d1.", "d2.", "d2."}));
-    QCOMPARE(watch.problemLines(), QStringList{"C\tTest/X\tdiffers\td2."});
+    QCOMPARE(told, (QStringList{"d1", "d1", "d2", "d2", "d2", "d2"}));
+    QCOMPARE(watch.problemLines(), (QStringList{"C\tTest/X\tdiffers\td2", "E\tTest/Y\tdiffers\td2"}));
 }
 
 QTEST_GUILESS_MAIN(tst_Sending)
