@@ -115,11 +115,7 @@ PlaceWatch::Checker ProcessPlaceChecker(QString program)
         auto* process = new QProcess(owner);
         QByteArray input;
         for (const PlacedGroup& group : groups)
-            input += QStringLiteral("%1\t%2\t%3\t%4\n")
-                         .arg(IndexToLetter(group.index), group.place)
-                         .arg(group.zonePosition)
-                         .arg(group.daylightPosition)
-                         .toUtf8();
+            input += group.line().toUtf8() + '\n';
         auto* limit = new QTimer(process);
         limit->setSingleShot(true);
         QObject::connect(limit, &QTimer::timeout, process, &QProcess::kill);

@@ -84,7 +84,7 @@ public:
     QStringList PlaceFindings() const { return m_status.PlaceFindings; }
 
 public slots:
-    // `group` is a letter A..Z; `code` 1..255 goes once to every clock of the group.
+    // `group` is a letter A..Z; `code`, one of the keys' four commands, goes once to every clock of the group.
     void SendCommand(const QString& group, uchar code);
 
 signals:

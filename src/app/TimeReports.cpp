@@ -139,22 +139,3 @@ TimeReport CheckPlacesReport(const QList<PlaceFinding>& findings)
         report.err = QStringLiteral("no group has a place (choose a group's codes by place in the window)\n");
     return report;
 }
-
-std::optional<QList<PlacedGroup>> ParsePlacedGroups(const QString& text)
-{
-    QList<PlacedGroup> groups;
-    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
-        const QStringList f = line.split(u'\t');
-        bool zoneOk = false, daylightOk = false;
-        PlacedGroup group;
-        if (f.size() == 4 && f[0].size() == 1 && f[0] >= QStringLiteral("A") && f[0] <= QStringLiteral("Z")) {
-            group = {LetterToIndex(f[0]), f[1], f[2].toInt(&zoneOk), f[3].toInt(&daylightOk)};
-        }
-        if (!zoneOk || !daylightOk || group.place.isEmpty() || group.zonePosition < 0 ||
-            group.zonePosition >= int(TimeZoneList.size()) || group.daylightPosition < 0 ||
-            group.daylightPosition >= int(DaylightList.size()))
-            return std::nullopt;
-        groups.append(group);
-    }
-    return groups;
-}

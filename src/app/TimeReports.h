@@ -45,6 +45,3 @@ TimeReport ClockTimesReport(const GroupTables& tables, const QDateTime& utcNow);
 
 // `--check-places`: a line per group; exit 2 when any place is unknown, else 1 when any differs, else 0.
 TimeReport CheckPlacesReport(const QList<PlaceFinding>& findings);
-// The running program's own check reads its groups as lines "letter TAB place TAB zone position TAB daylight
-// position"; nothing when any line is malformed.
-std::optional<QList<PlacedGroup>> ParsePlacedGroups(const QString& text);

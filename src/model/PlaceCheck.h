@@ -18,8 +18,12 @@ struct PlacedGroup
     int zonePosition = 0;
     int daylightPosition = 0;
 
+    // How the running program gives a group to its check process: "C<TAB>Africa/Cairo<TAB>15<TAB>36".
+    QString line() const;
     bool operator==(const PlacedGroup&) const = default;
 };
+// Lines as PlacedGroup::line() writes them, one a line; nothing when any line is malformed.
+std::optional<QList<PlacedGroup>> ParsePlacedGroups(const QString& text);
 
 struct PlaceFinding
 {

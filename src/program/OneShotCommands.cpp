@@ -45,16 +45,24 @@ int printReport(const TimeReport& report)
     return report.exitCode;
 }
 
+// The groups as the service reads them; false, said on standard error, when the file cannot be used.
+bool loadGroups(const SettingsStore& settings, GroupTables& tables)
+{
+    if (!settings.loadProblem().isEmpty()) {
+        std::fprintf(stderr, "quillmarch: %s\n", qPrintable(settings.loadProblem().replace(QChar(13), u' ')));
+        return false;
+    }
+    LoadAllGroups(tables, settings);
+    return true;
+}
+
 // The groups as the service would send them now.
 int printClockTimes()
 {
     const SettingsStore settings(SettingsStore::DefaultFilePath());
-    if (!settings.loadProblem().isEmpty()) {
-        std::fprintf(stderr, "quillmarch: %s\n", qPrintable(settings.loadProblem().replace(QChar(13), u' ')));
-        return 1;
-    }
     GroupTables tables;
-    LoadAllGroups(tables, settings);
+    if (!loadGroups(settings, tables))
+        return 1;
     return printReport(ClockTimesReport(tables, QDateTime::currentDateTimeUtc()));
 }
 
@@ -78,12 +86,9 @@ int printPlaceChecks(const CommandLine& commandLine)
         groups = *given;
     } else {
         const SettingsStore settings(SettingsStore::DefaultFilePath());
-        if (!settings.loadProblem().isEmpty()) {
-            std::fprintf(stderr, "quillmarch: %s\n", qPrintable(settings.loadProblem().replace(QChar(13), u' ')));
-            return 3;
-        }
         GroupTables tables;
-        LoadAllGroups(tables, settings);
+        if (!loadGroups(settings, tables))
+            return 3;
         groups = PlacedGroups(tables.EditGroups, settings);
     }
     const qint64 now = QDateTime::currentSecsSinceEpoch();

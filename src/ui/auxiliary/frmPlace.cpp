@@ -199,10 +199,12 @@ void frmPlace::selectPlace(const QString& place)
             Places->scrollToItem(Places->currentItem(), QAbstractItemView::PositionAtCenter);
             return;
         }
-    auto* item = new QListWidgetItem(place);
+    // At the end, where the search's own list has it too.
+    auto* item = new QListWidgetItem(place, Places);
     item->setData(Qt::UserRole, id);
-    Places->insertItem(0, item);
+    m_search.add(id, QTimeZone(id).territory());
     Places->setCurrentItem(item);
+    Places->scrollToItem(item);
 }
 
 QString ChooseCodesByPlace(QComboBox* zone, QComboBox* daylight, const QString& place,

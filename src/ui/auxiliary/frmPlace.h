@@ -36,7 +36,7 @@ public:
     const std::optional<CodeMatch>& choice() const { return m_choice; }
     // The place selected, such as "Africa/Cairo"; empty while none is.
     QString place() const;
-    // Selects a place; one the list does not hold (an old name the database keeps as a link) is added on top.
+    // Selects a place; one the list does not hold (an old name the database keeps as a link) is added to it.
     void selectPlace(const QString& place);
 
 protected:
